@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+
+// A byte pipe to the other side: what the transfer engines and tools talk
+// through. The line (serial or socket port), a pipe pair or standard
+// input/output all present themselves this way.
+//
+// send() queues bytes in order and never blocks; pendingOutput() tells how
+// many are still queued so a sender can pace itself and resume on
+// outputDrained(). received() delivers bytes exactly as they arrived.
+class ByteLink : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    ~ByteLink() override = default;
+
+    virtual void send(const QByteArray &bytes) = 0;
+    virtual qint64 pendingOutput() const = 0;
+    // Discard bytes queued for sending that have not left yet (used on abort).
+    virtual void discardOutput() = 0;
+    // False once the other side has gone (pipe closed, carrier lost).
+    virtual bool isConnected() const = 0;
+
+signals:
+    void received(const QByteArray &bytes);
+    // Emitted whenever the output queue has become empty.
+    void outputDrained();
+    // Emitted once when the other side goes away.
+    void disconnected();
+};
