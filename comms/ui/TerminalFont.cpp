@@ -3,6 +3,7 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QStringList>
+#include <QtMath>
 
 static void registerFontResource()
 {
@@ -47,13 +48,16 @@ QFont resolve(const QFont &requested)
     font.setStyleHint(QFont::TypeWriter, QFont::PreferDefault);
     font.setFixedPitch(true);
     font.setKerning(false);
+    // Glyphs advance by exactly one whole-pixel cell, so runs of text stay on the grid.
+    const qreal advance = QFontMetricsF(font).horizontalAdvance(QLatin1Char('M'));
+    font.setLetterSpacing(QFont::AbsoluteSpacing, qMax<qreal>(1, qRound(advance)) - advance);
     return font;
 }
 
 QSize cellSize(const QFont &font)
 {
-    const QFontMetrics metrics(font);
-    return {qMax(1, metrics.horizontalAdvance(QLatin1Char('M'))), qMax(1, metrics.height())};
+    const QFontMetricsF metrics(font);
+    return {qMax(1, qRound(metrics.horizontalAdvance(QLatin1Char('M')))), qMax(1, qCeil(metrics.height()))};
 }
 
 } // namespace TerminalFont

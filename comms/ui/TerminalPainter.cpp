@@ -52,23 +52,28 @@ void TerminalPainter::paintRow(QPainter &painter, int row) const
     const int count = int(line.cells.size());
     const int top = row * cell.height();
 
+    // Double-size rows draw their left half with glyphs twice as wide (and, for double height, twice
+    // as tall, showing the top or bottom half), one glyph per cell pair so they stay on the grid.
+    const bool normal = line.size == LineSize::Normal;
+    const int scale = normal ? 1 : 2;
+    int baseline = top + painter.fontMetrics().ascent();
     painter.save();
-    // Double-size rows draw their left half at twice the size.
-    if (line.size != LineSize::Normal) {
-        painter.setClipRect(0, top, count * cell.width(), cell.height());
-        painter.translate(0, top);
+    if (!normal) {
+        QFont wide = font;
         if (line.size == LineSize::DoubleWidth) {
-            painter.scale(2, 1);
+            wide.setStretch(200);
         } else {
-            painter.scale(2, 2);
+            wide.setPixelSize(font.pixelSize() > 0 ? font.pixelSize() * 2 : cell.height() * 2);
+            wide.setLetterSpacing(QFont::AbsoluteSpacing, 0);
+            baseline = top + QFontMetrics(wide).ascent();
             if (line.size == LineSize::DoubleHeightBottom)
-                painter.translate(0, -cell.height() / 2.0);
+                baseline -= cell.height();
         }
-        painter.translate(0, -top);
+        painter.setFont(wide);
+        painter.setClipRect(0, top, count * cell.width(), cell.height());
     }
 
-    const int ascent = painter.fontMetrics().ascent();
-    const int drawn = line.size == LineSize::Normal ? count : (count + 1) / 2;
+    const int drawn = normal ? count : (count + 1) / 2;
     int column = 0;
     while (column < drawn) {
         const CellLook look
@@ -76,12 +81,13 @@ void TerminalPainter::paintRow(QPainter &painter, int row) const
         // A run of cells that look alike; characters outside ASCII are drawn one by one so that a
         // glyph from a fallback font cannot push the rest of the row off the grid.
         int end = column + 1;
-        const bool ascii = line.cells[column].ch < 0x80;
+        const bool ascii = normal && line.cells[column].ch < 0x80;
         while (ascii && end < drawn && line.cells[end].ch < 0x80
             && lookOf(line.cells[end], screen.reverseScreen(), selection.contains(index, end), blinkOn)
                 == look)
             ++end;
-        const QRect box(column * cell.width(), top, (end - column) * cell.width(), cell.height());
+        const QRect box(
+            column * scale * cell.width(), top, (end - column) * scale * cell.width(), cell.height());
         painter.fillRect(box, TerminalPalette::colour(look.bg));
         QString text;
         for (int i = column; i < end; ++i) {
@@ -90,7 +96,7 @@ void TerminalPainter::paintRow(QPainter &painter, int row) const
         }
         if (look.fg != look.bg && !text.trimmed().isEmpty()) {
             painter.setPen(TerminalPalette::colour(look.fg));
-            painter.drawText(box.left(), top + ascent, text);
+            painter.drawText(box.left(), baseline, text);
         }
         if (look.underline) {
             painter.fillRect(
@@ -109,7 +115,8 @@ void TerminalPainter::paintCursor(QPainter &painter) const
     const int column = qMin(screen.cursorColumn(), screen.columns() - 1);
     const ScreenCell &under = screen.cell(screen.cursorRow(), column);
     const CellLook look = lookOf(under, screen.reverseScreen(), false, true);
-    const QRect box(column * cell.width(), row * cell.height(), cell.width(), cell.height());
+    const int scale = screen.pageLine(screen.cursorRow()).size == LineSize::Normal ? 1 : 2;
+    const QRect box(column * scale * cell.width(), row * cell.height(), scale * cell.width(), cell.height());
     if (!focused) {
         painter.setPen(TerminalPalette::colour(look.fg));
         painter.setBrush(Qt::NoBrush);
