@@ -251,8 +251,12 @@ void Terminal::keyPressEvent(QKeyEvent *event)
     std::optional<QByteArray> bytes = keys_.translate(event->key(), event->modifiers());
     if (!bytes && doorway_)
         bytes = DoorwayKeys::translate(event->key(), event->modifiers());
-    if (!bytes)
+    // Outside doorway mode Alt combinations belong to the window's menus.
+    const bool altOnly = (event->modifiers() & (Qt::AltModifier | Qt::ControlModifier)) == Qt::AltModifier;
+    if (!bytes && !altOnly)
         bytes = typedBytes(event->text());
+    if (!bytes)
+        bytes = QByteArray();
     if (bytes->isEmpty()) {
         event->ignore();
         return;

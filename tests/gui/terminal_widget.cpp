@@ -1,6 +1,7 @@
 #include "comms/keyboard/DefaultKeyMap.h"
 #include "comms/ui/Terminal.h"
 #include "comms/ui/TerminalPalette.h"
+#include "support/TerminalTestFiles.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -38,12 +39,6 @@ struct Fixture {
             column * terminal->charWidth() + 1, row * terminal->charHeight() + terminal->charHeight() / 2};
     }
 };
-
-static QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
 
 class TerminalWidgetTest : public QObject {
     Q_OBJECT
@@ -107,10 +102,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("session.cap"));
-        QFile old(path);
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("old\n");
-        old.close();
+        QVERIFY(TerminalTestFiles::write(path, "old\n"));
 
         Fixture f;
         QSignalSpy errors(f.terminal, &Terminal::captureError);
@@ -119,14 +111,14 @@ private slots:
         QVERIFY(f.terminal->setCapture(CaptureFile::Append));
         f.terminal->receive(stream);
         f.terminal->writeText("local notice\r\n"); // not received: not captured
-        QCOMPARE(readFile(path), QByteArray("old\n") + stream);
+        QCOMPARE(TerminalTestFiles::read(path), QByteArray("old\n") + stream);
 
         QVERIFY(f.terminal->setCapture(CaptureFile::Overwrite));
         f.terminal->receive(stream);
-        QCOMPARE(readFile(path), stream);
+        QCOMPARE(TerminalTestFiles::read(path), stream);
         QVERIFY(f.terminal->setCapture(CaptureFile::Off));
         f.terminal->receive("after");
-        QCOMPARE(readFile(path), stream);
+        QCOMPARE(TerminalTestFiles::read(path), stream);
 
         f.terminal->setCaptureFile(dir.filePath(QStringLiteral("missing/x.cap")));
         QVERIFY(!f.terminal->setCapture(CaptureFile::Overwrite));
@@ -146,6 +138,7 @@ private slots:
 
         QTest::keyClick(f.terminal, Qt::Key_X, Qt::AltModifier);
         QCOMPARE(triggered.count(), 1); // not in doorway mode: the window's shortcut
+        QTest::keyClick(f.terminal, Qt::Key_Q, Qt::AltModifier); // nor a character
         QCOMPARE(f.sent, QByteArray());
 
         f.terminal->setDoorway(true);
