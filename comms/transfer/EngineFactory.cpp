@@ -1,0 +1,18 @@
+#include "comms/transfer/EngineFactory.h"
+
+#include "comms/transfer/xmodem/XmodemEngine.h"
+
+std::unique_ptr<TransferEngine> createTransferEngine(const TransferEngine::Context &context)
+{
+    switch (context.type) {
+    case ProtocolType::Xmodem:
+    case ProtocolType::XmodemCrc:
+    case ProtocolType::Xmodem1K:
+    case ProtocolType::Xmodem1KG:
+    case ProtocolType::Ymodem:
+    case ProtocolType::YmodemG:
+        return std::make_unique<XmodemEngine>(context);
+    default:
+        return nullptr;
+    }
+}

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "comms/link/ByteLink.h"
+#include "comms/transfer/IncomingFile.h"
+#include "comms/transfer/ProtLog.h"
+#include "comms/transfer/TransferEngine.h"
+#include "comms/transfer/TransferHost.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+
+// The transfer engine object the program talks to: protocol type, file name,
+// file mask, destination folder and options; start transmit or receive over
+// a link; events for accept, error, finish, next file and status.
+class ProtocolEngine : public QObject, private TransferHost {
+    Q_OBJECT
+public:
+    using NextFileHandler = std::function<QString()>;
+    using AcceptHandler = std::function<bool(const QString &localPath)>;
+
+    explicit ProtocolEngine(QObject *parent = nullptr);
+    ~ProtocolEngine() override;
+
+    void setLink(ByteLink *link) { link_ = link; }
+    ByteLink *link() const { return link_; }
+
+    void setProtocolType(ProtocolType type) { type_ = type; }
+    ProtocolType protocolType() const { return type_; }
+    void setFileName(const QString &name) { fileName_ = name; }
+    QString fileName() const { return fileName_; }
+    void setFileMask(const QString &mask) { fileMask_ = mask; }
+    QString fileMask() const { return fileMask_; }
+    void setDestinationDirectory(const QString &dir) { destinationDir_ = dir; }
+    QString destinationDirectory() const { return destinationDir_; }
+
+    ProtocolOptions &options() { return options_; }
+    const ProtocolOptions &options() const { return options_; }
+    void setOptions(const ProtocolOptions &options) { options_ = options; }
+
+    ProtLog &history() { return history_; }
+
+    // The next-file event; without a handler the files come from the file
+    // name, or from the file mask (wildcards allowed in its last part).
+    void setNextFileHandler(NextFileHandler handler) { nextFileHandler_ = std::move(handler); }
+    // The accept event; without a handler every file is accepted.
+    void setAcceptHandler(AcceptHandler handler) { acceptHandler_ = std::move(handler); }
+
+    // Start a transfer. When it cannot start (no link, no protocol, one
+    // running, protocol unavailable) the error and finish events follow with
+    // NotReady and the answer is false.
+    bool startTransmit();
+    bool startReceive();
+    bool inProgress() const { return engine_ != nullptr; }
+    void cancel();
+
+    const TransferStatus &status() const;
+    // The last file accepted for receiving (empty before any).
+    QString acceptedFileName() const { return acceptedFileName_; }
+
+signals:
+    void accepted(const QString &localPath);
+    void error(int code);
+    void finished(int code);
+    void statusChanged(const TransferStatus &status);
+
+private:
+    bool start(bool sending);
+    void failToStart();
+    void engineFinished(int code);
+    QStringList filesFromMask() const;
+
+    QString nextFileToSend() override;
+    bool acceptIncoming(const QString &localPath) override;
+    ReceivePolicy receivePolicy() const override;
+    QString requestedFileName() const override;
+    void fileFinished(const FileOutcome &outcome) override;
+
+    QPointer<ByteLink> link_;
+    ProtocolType type_ = ProtocolType::Zmodem;
+    QString fileName_;
+    QString fileMask_ = QStringLiteral("*.*");
+    QString destinationDir_;
+    ProtocolOptions options_;
+    ProtLog history_;
+    NextFileHandler nextFileHandler_;
+    AcceptHandler acceptHandler_;
+    std::unique_ptr<TransferEngine> engine_;
+    QStringList sendQueue_;
+    QString acceptedFileName_;
+    TransferStatus idleStatus_;
+    QTimer statusTimer_;
+};

@@ -1,0 +1,122 @@
+#include "comms/transfer/TransferEngine.h"
+
+#include "comms/link/ByteLink.h"
+#include "comms/transfer/TransferHost.h"
+#include "shell/Ticks.h"
+
+TransferEngine::TransferEngine(const Context &context, QObject *parent)
+    : QObject(parent)
+    , context_(context)
+{
+    timeout_.setSingleShot(true);
+    connect(&timeout_, &QTimer::timeout, this, [this] {
+        if (!done_)
+            onTimeout();
+    });
+    connect(context_.link, &ByteLink::received, this, [this](const QByteArray &bytes) {
+        if (!done_)
+            onReceived(bytes);
+    });
+    connect(context_.link, &ByteLink::outputDrained, this, [this] {
+        if (!done_)
+            onOutputDrained();
+    });
+    connect(context_.link, &ByteLink::disconnected, this, [this] {
+        if (!done_)
+            onLinkLost();
+    });
+}
+
+TransferEngine::~TransferEngine() = default;
+
+void TransferEngine::onLinkLost()
+{
+    if (fileOpen_)
+        endFile(TransferResult::CarrierLost);
+    finish(TransferResult::CarrierLost);
+}
+
+void TransferEngine::send(const QByteArray &bytes)
+{
+    if (!done_)
+        context_.link->send(bytes);
+}
+
+qint64 TransferEngine::pendingOutput() const
+{
+    return context_.link->pendingOutput();
+}
+
+void TransferEngine::armTimeout(int ms)
+{
+    timeout_.start(qMax(1, ms));
+}
+
+void TransferEngine::armTimeoutTicks(int ticks)
+{
+    armTimeout(static_cast<int>(Ticks::toMs(ticks)));
+}
+
+void TransferEngine::stopTimeout()
+{
+    timeout_.stop();
+}
+
+void TransferEngine::beginFile(const QString &name, qint64 size, bool sending)
+{
+    status_.sending = sending;
+    status_.fileName = name;
+    status_.fileSize = size;
+    status_.bytesDone = 0;
+    status_.bytesPerSecond = 0;
+    status_.lastError.clear();
+    fileClock_.start();
+    fileOpen_ = true;
+}
+
+void TransferEngine::setProgress(qint64 bytesDone)
+{
+    status_.bytesDone = bytesDone;
+    updateRate();
+}
+
+void TransferEngine::countError(const QString &what)
+{
+    ++status_.errorCount;
+    status_.lastError = what;
+}
+
+void TransferEngine::updateRate()
+{
+    const qint64 ms = fileClock_.isValid() ? fileClock_.elapsed() : 0;
+    status_.bytesPerSecond = ms > 0 ? status_.bytesDone * 1000 / ms : 0;
+}
+
+void TransferEngine::endFile(int result)
+{
+    if (!fileOpen_)
+        return;
+    fileOpen_ = false;
+    updateRate();
+    FileOutcome outcome;
+    outcome.sending = status_.sending;
+    outcome.fileName = status_.fileName;
+    outcome.size = status_.fileSize;
+    outcome.bytesTransferred = status_.bytesDone;
+    outcome.bytesPerSecond = status_.bytesPerSecond;
+    outcome.result = result;
+    context_.host->fileFinished(outcome);
+}
+
+void TransferEngine::finish(int code)
+{
+    if (done_)
+        return;
+    if (fileOpen_)
+        endFile(code);
+    done_ = true;
+    running_ = false;
+    timeout_.stop();
+    disconnect(context_.link, nullptr, this, nullptr);
+    emit finished(code);
+}

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "comms/transfer/TransferTypes.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+class ByteLink;
+class TransferHost;
+
+// Base of every protocol: one transfer, run as a state machine fed by the
+// bytes the link delivers and by its own time-out timer. Nothing blocks.
+//
+// A subclass implements startSend/startReceive/cancel and onReceived, and
+// calls finish() exactly once with the result; the base then stops
+// listening to the link and emits finished().
+class TransferEngine : public QObject {
+    Q_OBJECT
+public:
+    struct Context {
+        ByteLink *link = nullptr;
+        TransferHost *host = nullptr;
+        ProtocolOptions options;
+        ProtocolType type = ProtocolType::None;
+    };
+
+    explicit TransferEngine(const Context &context, QObject *parent = nullptr);
+    ~TransferEngine() override;
+
+    virtual void startSend() = 0;
+    virtual void startReceive() = 0;
+    // Tells the remote side to stop and finishes with CancelledLocally.
+    virtual void cancel() = 0;
+
+    bool isRunning() const { return running_; }
+    bool isFinished() const { return done_; }
+    const TransferStatus &status() const { return status_; }
+
+signals:
+    void finished(int code);
+
+protected:
+    virtual void onReceived(const QByteArray &bytes) = 0;
+    virtual void onOutputDrained() { }
+    virtual void onTimeout() { }
+    // The link went away mid-transfer. Default: finish with CarrierLost.
+    virtual void onLinkLost();
+
+    void send(const QByteArray &bytes);
+    qint64 pendingOutput() const;
+    void armTimeout(int ms);
+    void armTimeoutTicks(int ticks);
+    void stopTimeout();
+
+    // Status and history bookkeeping for one file.
+    void beginFile(const QString &name, qint64 size, bool sending);
+    void setProgress(qint64 bytesDone);
+    void countError(const QString &what);
+    // Reports the file to the history log; result 0 for success.
+    void endFile(int result);
+
+    void markRunning() { running_ = true; }
+    void finish(int code);
+
+    ByteLink *link() const { return context_.link; }
+    TransferHost *host() const { return context_.host; }
+    const ProtocolOptions &options() const { return context_.options; }
+    ProtocolType type() const { return context_.type; }
+
+    TransferStatus status_;
+
+private:
+    void updateRate();
+
+    Context context_;
+    QTimer timeout_;
+    QElapsedTimer fileClock_;
+    bool fileOpen_ = false;
+    bool running_ = false;
+    bool done_ = false;
+};
