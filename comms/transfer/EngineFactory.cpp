@@ -1,8 +1,20 @@
 #include "comms/transfer/EngineFactory.h"
 
+#include "comms/transfer/kermit/KermitEngine.h"
+#include "comms/transfer/xmodem/XmodemEngine.h"
+
 std::unique_ptr<TransferEngine> createTransferEngine(const TransferEngine::Context &context)
 {
     switch (context.type) {
+    case ProtocolType::Kermit:
+        return std::make_unique<KermitEngine>(context);
+    case ProtocolType::Xmodem:
+    case ProtocolType::XmodemCrc:
+    case ProtocolType::Xmodem1K:
+    case ProtocolType::Xmodem1KG:
+    case ProtocolType::Ymodem:
+    case ProtocolType::YmodemG:
+        return std::make_unique<XmodemEngine>(context);
     default:
         return nullptr;
     }
