@@ -2,10 +2,18 @@
 
 #include "comms/transfer/bplus/BPlusClient.h"
 #include "comms/transfer/bplus/BPlusHost.h"
+#include "comms/transfer/xmodem/XmodemEngine.h"
 
 std::unique_ptr<TransferEngine> createTransferEngine(const TransferEngine::Context &context)
 {
     switch (context.type) {
+    case ProtocolType::Xmodem:
+    case ProtocolType::XmodemCrc:
+    case ProtocolType::Xmodem1K:
+    case ProtocolType::Xmodem1KG:
+    case ProtocolType::Ymodem:
+    case ProtocolType::YmodemG:
+        return std::make_unique<XmodemEngine>(context);
     case ProtocolType::BPlus:
         if (context.options.bplusHost)
             return std::make_unique<BPlusHost>(context);
