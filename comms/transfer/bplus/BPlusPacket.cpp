@@ -67,16 +67,6 @@ quint8 checksum(const QByteArray &data)
     return static_cast<quint8>(sum);
 }
 
-quint16 crc16(const char *data, qint64 length, quint16 crc)
-{
-    for (qint64 i = 0; i < length; ++i) {
-        crc ^= static_cast<quint16>(static_cast<quint8>(data[i]) << 8);
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc & 0x8000) ? static_cast<quint16>((crc << 1) ^ 0x1021) : static_cast<quint16>(crc << 1);
-    }
-    return crc;
-}
-
 QByteArray encodePacket(int seq, char type, const QByteArray &body, const Encoding &encoding)
 {
     const bool parameters = type == '+';

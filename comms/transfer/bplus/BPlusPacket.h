@@ -1,5 +1,7 @@
 #pragma once
 
+#include "comms/transfer/xmodem/XmodemBlock.h"
+
 #include <QByteArray>
 #include <QList>
 
@@ -30,11 +32,10 @@ QuoteSet fullQuoteSet();
 QuoteSet mandatoryQuoteSet();
 
 quint8 checksum(const QByteArray &data);
-// XMODEM CRC-16 (polynomial 0x1021) started from `crc`.
-quint16 crc16(const char *data, qint64 length, quint16 crc = 0xffff);
+// The XMODEM CRC-16 started from 0xffff, as B+ uses it.
 inline quint16 crc16(const QByteArray &data, quint16 crc = 0xffff)
 {
-    return crc16(data.constData(), data.size(), crc);
+    return Xmodem::crc16(data.constData(), data.size(), crc);
 }
 
 struct Encoding {
