@@ -3,10 +3,7 @@
 #include "comms/transfer/bplus/BPlusHost.h"
 
 #include <QDeadlineTimer>
-#include <QFile>
 #include <QTest>
-
-#include <random>
 
 QString BPlusHostFiles::nextFileToSend()
 {
@@ -74,25 +71,4 @@ bool BPlusPair::wait(int seconds)
     while ((terminalCode < 0 || hostCode < 0) && !deadline.hasExpired())
         QTest::qWait(20);
     return terminalCode >= 0 && hostCode >= 0;
-}
-
-QByteArray randomBytes(int size, quint32 seed)
-{
-    std::mt19937 random(seed);
-    QByteArray data(qMax(0, size), Qt::Uninitialized);
-    for (char &c : data)
-        c = static_cast<char>(random());
-    return data;
-}
-
-QByteArray readWholeFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-bool writeWholeFile(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
 }

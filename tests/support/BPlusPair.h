@@ -52,7 +52,3 @@ struct BPlusPair {
 private:
     ByteLink *hostLink_;
 };
-
-QByteArray randomBytes(int size, quint32 seed);
-QByteArray readWholeFile(const QString &path);
-bool writeWholeFile(const QString &path, const QByteArray &data);

@@ -6,6 +6,7 @@
 #include "comms/transfer/bplus/BPlusPacket.h"
 #include "comms/transfer/bplus/BPlusTrigger.h"
 #include "support/BPlusPair.h"
+#include "support/KermitPeers.h"
 #include "support/LinkPair.h"
 #include "support/NoiseRelay.h"
 
@@ -60,7 +61,7 @@ private slots:
         pair.hostParams.checkMethod = static_cast<quint8>(checkMethod);
         pair.hostParams.windowSend = pair.hostParams.windowReceive = static_cast<quint8>(window);
         pair.hostParams.blockSize = static_cast<quint8>(blocks);
-        QVERIFY(writeWholeFile(download ? hostPath("file.bin") : terminalPath("file.bin"), data));
+        writeFile(download ? hostDir_.path() : terminalDir_.path(), "file.bin", data);
         if (download)
             pair.download(hostPath("file.bin"));
         else
@@ -68,7 +69,7 @@ private slots:
         QVERIFY(pair.wait());
         QCOMPARE(pair.terminalCode, 0);
         QCOMPARE(pair.hostCode, 0);
-        QCOMPARE(readWholeFile(download ? terminalPath("file.bin") : hostPath("stored.bin")), data);
+        QCOMPARE(readFile(download ? terminalPath("file.bin") : hostPath("stored.bin")), data);
     }
 };
 
