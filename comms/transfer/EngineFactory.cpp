@@ -1,10 +1,13 @@
 #include "comms/transfer/EngineFactory.h"
 
+#include "comms/transfer/kermit/KermitEngine.h"
 #include "comms/transfer/xmodem/XmodemEngine.h"
 
 std::unique_ptr<TransferEngine> createTransferEngine(const TransferEngine::Context &context)
 {
     switch (context.type) {
+    case ProtocolType::Kermit:
+        return std::make_unique<KermitEngine>(context);
     case ProtocolType::Xmodem:
     case ProtocolType::XmodemCrc:
     case ProtocolType::Xmodem1K:

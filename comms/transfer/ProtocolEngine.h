@@ -14,7 +14,6 @@
 #include <functional>
 #include <memory>
 
-
 // The transfer engine object the program talks to: protocol type, file name,
 // file mask, destination folder and options; start transmit or receive over
 // a link; events for accept, error, finish, next file and status.
