@@ -194,6 +194,16 @@ private slots:
         QCOMPARE(f.terminal->lineText(f.terminal->firstVisibleLine()), QStringLiteral("noticeab"));
     }
 
+    void cursorMovesAreReportedOncePerFrame()
+    {
+        Fixture f;
+        QSignalSpy moves(f.terminal, &Terminal::cursorMoved);
+        for (int row = 1; row <= 20; ++row)
+            f.terminal->receive("\x1b[" + QByteArray::number(row) + ";10H");
+        QTRY_COMPARE_WITH_TIMEOUT(moves.count(), 1, 10000);
+        QCOMPARE(moves[0], (QVariantList{20, 10}));
+    }
+
     void typedCharactersPassTheFilter()
     {
         Fixture f;
