@@ -50,6 +50,7 @@ Terminal::Terminal(QWidget *parent)
     connect(&emu_, &Termemu::bPlusDetected, this, [this](char trigger) { bPlusTrigger_ = trigger; });
     connect(&emu_, &Termemu::keypadModeChanged, &keys_, &KeyEmu::setKeypadApplication);
     connect(&emu_, &Termemu::cursorKeyModeChanged, &keys_, &KeyEmu::setCursorKeysApplication);
+    connect(&emu_, &Termemu::vt52ModeChanged, &keys_, &KeyEmu::setVt52Mode);
     connect(&emu_, &Termemu::sizeChanged, this, [this] { updateGeometry(); });
     connect(&emu_, &Termemu::bell, this, [] { QApplication::beep(); });
 

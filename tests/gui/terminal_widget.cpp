@@ -152,7 +152,7 @@ private slots:
         QCOMPARE(f.sent, QByteArray("\0\x2d\0\x3b\0\x5d\0\x48\tq", 10));
     }
 
-    void keyEmulatorFollowsTheHostsCursorMode()
+    void keyEmulatorFollowsTheHostsKeyModes()
     {
         QTemporaryDir dir;
         QString error;
@@ -170,7 +170,13 @@ private slots:
         QTest::keyClick(f.terminal, Qt::Key_Up);
         f.terminal->receive("\x1b[?1l");
         QTest::keyClick(f.terminal, Qt::Key_Up);
-        QCOMPARE(f.sent, QByteArray("\x1b[A\x1bOA\x1b[A"));
+        f.terminal->receive("\x1b[?2l"); // VT52 mode
+        QTest::keyClick(f.terminal, Qt::Key_Up);
+        f.terminal->receive("\x1b<");
+        QTest::keyClick(f.terminal, Qt::Key_Up);
+        QCOMPARE(f.sent,
+            QByteArray("\x1b[A\x1bOA\x1b[A\x1b"
+                       "A\x1b[A"));
     }
 
     void inactiveTerminalNeitherShowsNorSends()
