@@ -83,12 +83,18 @@ struct ProtocolOptions {
     int kermitMaxWindows = 0;
     int kermitTimeoutSecs = 5;
     int kermitPadChar = 0;
+    // Offer streaming (no ACKs for data) to a peer that can stream.
+    bool kermitStreaming = true;
 
     int asciiCharDelayMs = 0;
     int asciiLineDelayMs = 0;
     AsciiTranslation asciiCr = AsciiTranslation::None;
     AsciiTranslation asciiLf = AsciiTranslation::None;
     int asciiEofTimeoutTicks = 364;
+
+    // B+: act as the host (the side that starts the session and names the
+    // file) instead of the terminal; used by tools and tests.
+    bool bplusHost = false;
 
     int handshakeWaitTicks = 1092;
     int statusIntervalTicks = 10;

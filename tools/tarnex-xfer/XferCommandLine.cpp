@@ -6,7 +6,8 @@
 
 namespace {
 
-const char *const description = R"HELP(Runs one file transfer over standard input and output, a serial line or TCP.
+const char *const description
+    = R"HELP(Runs one file transfer over standard input and output, a serial line or TCP.
 
   tarnex-xfer send    --protocol P [options] FILE...
   tarnex-xfer receive --protocol P [options] [--dir DIR] [--file NAME]
@@ -112,8 +113,12 @@ bool parseOptions(const QCommandLineParser &parser, ProtocolOptions *options, QS
         || !readInt(parser, {"ascii-line-delay", 0, 60000}, &options->asciiLineDelayMs, error)
         || !readInt(parser, {"ascii-cr", 0, 3}, &cr, error)
         || !readInt(parser, {"ascii-lf", 0, 3}, &lf, error)
-        || !readInt(parser, {"ascii-eof-timeout", 1, 1000000}, &options->asciiEofTimeoutTicks, error))
+        || !readInt(parser, {"ascii-eof-timeout", 1, 1000000}, &options->asciiEofTimeoutTicks, error)
+        || !readInt(parser, {"kermit-max-len", 20, 9024}, &options->kermitMaxLen, error)
+        || !readInt(parser, {"kermit-windows", 0, 27}, &options->kermitMaxWindows, error)
+        || !readInt(parser, {"kermit-timeout", 1, 94}, &options->kermitTimeoutSecs, error))
         return false;
+    options->kermitStreaming = !parser.isSet(QStringLiteral("kermit-no-streaming"));
     options->zmodemFileOption = static_cast<ZmodemFileOption>(fileOption);
     options->writeFailAction = static_cast<WriteFailAction>(writeFail);
     options->asciiCr = static_cast<AsciiTranslation>(cr);
@@ -165,6 +170,16 @@ bool parseXferCommandLine(const QStringList &arguments, XferRequest *request, QS
         {QStringLiteral("ascii-eof-timeout"),
             QStringLiteral("ASCII: ticks (1/18.2 s) of silence that end a receive."),
             QStringLiteral("TICKS")},
+        {QStringLiteral("kermit-max-len"),
+            QStringLiteral("Kermit: largest packet, 20-9024 (default 80; above 94 long packets)."),
+            QStringLiteral("N")},
+        {QStringLiteral("kermit-windows"),
+            QStringLiteral("Kermit: sliding window size, 1-27, or 0 for none (default 0)."),
+            QStringLiteral("N")},
+        {QStringLiteral("kermit-timeout"),
+            QStringLiteral("Kermit: seconds to wait for a packet (default 5)."), QStringLiteral("S")},
+        {QStringLiteral("kermit-no-streaming"),
+            QStringLiteral("Kermit: do not stream even if the other side offers it.")},
         {QStringLiteral("history"), QStringLiteral("Append one line per file to FILE."),
             QStringLiteral("FILE")},
         {QStringLiteral("progress"), QStringLiteral("Progress lines on standard error.")},
