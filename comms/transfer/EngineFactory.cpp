@@ -1,10 +1,21 @@
 #include "comms/transfer/EngineFactory.h"
 
+#include "comms/transfer/kermit/KermitEngine.h"
+#include "comms/transfer/xmodem/XmodemEngine.h"
 #include "comms/transfer/zmodem/ZmodemEngine.h"
 
 std::unique_ptr<TransferEngine> createTransferEngine(const TransferEngine::Context &context)
 {
     switch (context.type) {
+    case ProtocolType::Kermit:
+        return std::make_unique<KermitEngine>(context);
+    case ProtocolType::Xmodem:
+    case ProtocolType::XmodemCrc:
+    case ProtocolType::Xmodem1K:
+    case ProtocolType::Xmodem1KG:
+    case ProtocolType::Ymodem:
+    case ProtocolType::YmodemG:
+        return std::make_unique<XmodemEngine>(context);
     case ProtocolType::Zmodem:
         return std::make_unique<ZmodemEngine>(context);
     default:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "comms/link/ByteLink.h"
 #include "comms/transfer/IncomingFile.h"
 #include "comms/transfer/ProtLog.h"
 #include "comms/transfer/TransferEngine.h"
@@ -12,8 +13,6 @@
 
 #include <functional>
 #include <memory>
-
-class ByteLink;
 
 // The transfer engine object the program talks to: protocol type, file name,
 // file mask, destination folder and options; start transmit or receive over

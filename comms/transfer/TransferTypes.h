@@ -83,6 +83,8 @@ struct ProtocolOptions {
     int kermitMaxWindows = 0;
     int kermitTimeoutSecs = 5;
     int kermitPadChar = 0;
+    // Offer streaming (no ACKs for data) to a peer that can stream.
+    bool kermitStreaming = true;
 
     int asciiCharDelayMs = 0;
     int asciiLineDelayMs = 0;

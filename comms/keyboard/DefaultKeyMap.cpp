@@ -1,0 +1,56 @@
+#include "comms/keyboard/DefaultKeyMap.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+
+// The resource lives in a static library, so it is registered by hand.
+static void registerKeyboardResource()
+{
+    Q_INIT_RESOURCE(keyboard);
+}
+
+namespace DefaultKeyMap {
+
+QString pathIn(const QString &programDir)
+{
+    const QDir dir(programDir);
+    const QStringList found
+        = dir.entryList({QString::fromLatin1(fileName)}, QDir::Files | QDir::CaseSensitive);
+    if (!found.isEmpty())
+        return dir.filePath(found.first());
+    for (const QString &entry : dir.entryList(QDir::Files)) {
+        if (entry.compare(QLatin1StringView(fileName), Qt::CaseInsensitive) == 0)
+            return dir.filePath(entry);
+    }
+    return dir.filePath(QString::fromLatin1(fileName));
+}
+
+QString text()
+{
+    static const bool registered = (registerKeyboardResource(), true);
+    Q_UNUSED(registered);
+    QFile shipped(QStringLiteral(":/keyboard/Keybrd.ini"));
+    if (!shipped.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(shipped.readAll());
+}
+
+bool install(const QString &programDir, QString *error)
+{
+    const QString path = pathIn(programDir);
+    if (QFile::exists(path))
+        return true;
+    if (!QDir().mkpath(programDir)) {
+        *error = QStringLiteral("Cannot create folder %1 for the key map").arg(programDir);
+        return false;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text().toUtf8()) < 0 || !file.commit()) {
+        *error = QStringLiteral("Cannot write key map %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+} // namespace DefaultKeyMap

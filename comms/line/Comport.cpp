@@ -1,0 +1,794 @@
+#include "comms/line/Comport.h"
+
+#include "comms/line/SerialLine.h"
+#include "comms/line/SocketLine.h"
+#include "comms/line/TextMatcher.h"
+#include "shell/Ticks.h"
+
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QPointer>
+
+#ifdef Q_OS_UNIX
+#include <netdb.h>
+#endif
+
+namespace {
+
+// Most bytes handed to the device at once; the rest waits in the port's own
+// queue, where a flush can still reach it.
+constexpr qint64 deviceChunk = 4096;
+constexpr int modemPollMs = 100;
+
+qint64 defaultFull()
+{
+    return Comport::bufferSize * 9 / 10;
+}
+
+qint64 defaultResume()
+{
+    return Comport::bufferSize * 8 / 10;
+}
+
+} // namespace
+
+Comport::Comport(QObject *parent)
+    : QObject(parent)
+    , bufferFull_(defaultFull())
+    , bufferResume_(defaultResume())
+    , log_(QStringLiteral("Comport.Log"))
+    , trace_(QStringLiteral("Comport.Trc"))
+{
+    breakTimer_.setSingleShot(true);
+    breakTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&breakTimer_, &QTimer::timeout, this, &Comport::releaseBreak);
+    modemPoll_.setInterval(modemPollMs);
+    connect(&modemPoll_, &QTimer::timeout, this, &Comport::pollModemLines);
+    connect(&triggers_, &TriggerTable::timerFired, this, [this](int handle) {
+        post({EventType::Trigger, TriggerKind::Timer, handle, {}, {}}, false);
+    });
+}
+
+Comport::~Comport()
+{
+    if (device_) {
+        device_->disconnect(this);
+        device_->close();
+    }
+}
+
+// ---- configuration ----
+
+void Comport::setComNumber(int number)
+{
+    comNumber_ = number;
+    devicePath_.clear();
+}
+
+QString Comport::devicePath() const
+{
+    return devicePath_.isEmpty() ? ComDevices::devicePath(comNumber_, deviceOverride_) : devicePath_;
+}
+
+void Comport::applySerial()
+{
+    if (serialLine_)
+        serialLine_->setSettings(serial_);
+}
+
+void Comport::setBaud(qint32 value)
+{
+    serial_.baud = value;
+    applySerial();
+}
+
+void Comport::setParity(int value)
+{
+    serial_.parity = value;
+    applySerial();
+}
+
+void Comport::setDataBits(int value)
+{
+    serial_.dataBits = value;
+    applySerial();
+}
+
+void Comport::setStopBits(int value)
+{
+    serial_.stopBits = value;
+    applySerial();
+}
+
+void Comport::setHardwareFlow(int value)
+{
+    serial_.hardwareFlow = value;
+    applySerial();
+}
+
+void Comport::setSoftwareFlow(SoftwareFlow value)
+{
+    serial_.softwareFlow = value;
+    applySerial();
+}
+
+void Comport::setXonChar(char value)
+{
+    serial_.xon = value;
+    applySerial();
+}
+
+void Comport::setXoffChar(char value)
+{
+    serial_.xoff = value;
+    applySerial();
+}
+
+void Comport::setBufferFull(qint64 level)
+{
+    bufferFull_ = level > 0 ? qMin(level, bufferSize) : defaultFull();
+}
+
+void Comport::setBufferResume(qint64 level)
+{
+    bufferResume_ = level > 0 ? qMin(level, bufferSize) : defaultResume();
+}
+
+void Comport::setTerminalType(const QByteArray &name)
+{
+    terminalType_ = name;
+    if (socketLine_)
+        socketLine_->setTerminalType(name);
+}
+
+void Comport::setWindowSize(int columns, int rows)
+{
+    columns_ = columns;
+    rows_ = rows;
+    if (socketLine_)
+        socketLine_->setWindowSize(columns, rows);
+}
+
+quint16 Comport::listeningPort() const
+{
+    return socketLine_ ? socketLine_->listeningPort() : 0;
+}
+
+QString Comport::peerAddress() const
+{
+    return socketLine_ ? socketLine_->peerAddress() : QString();
+}
+
+quint16 Comport::peerPort() const
+{
+    return socketLine_ ? socketLine_->peerPort() : 0;
+}
+
+bool Comport::remoteEchoes() const
+{
+    return socketLine_ && socketLine_->remoteEchoes();
+}
+
+quint16 Comport::resolvePort() const
+{
+    bool numeric = false;
+    const uint number = socketPort_.trimmed().toUInt(&numeric);
+    if (numeric && number <= 65535)
+        return static_cast<quint16>(number);
+#ifdef Q_OS_UNIX
+    if (const servent *service = getservbyname(socketPort_.trimmed().toLatin1().constData(), "tcp"))
+        return ntohs(static_cast<uint16_t>(service->s_port));
+#endif
+    if (socketPort_.trimmed().compare(QLatin1String("telnet"), Qt::CaseInsensitive) == 0)
+        return 23;
+    throw ComportError(ComportCode::BadSetting, tr("Unknown socket port or service: %1").arg(socketPort_));
+}
+
+// ---- open and close ----
+
+LineDevice *Comport::makeDevice()
+{
+    if (layer_ == DeviceLayer::Socket) {
+        auto *line = new SocketLine;
+        line->setAddress(socketAddress_.trimmed());
+        line->setPort(resolvePort());
+        line->setMode(socketMode_);
+        line->setTelnet(telnet_);
+        line->setTerminalType(terminalType_);
+        line->setWindowSize(columns_, rows_);
+        socketLine_ = line;
+        return line;
+    }
+    auto *line = new SerialLine;
+    line->setDevicePath(devicePath());
+    line->setSettings(serial_);
+    serialLine_ = line;
+    return line;
+}
+
+void Comport::open()
+{
+    close();
+    std::unique_ptr<LineDevice> device;
+    try {
+        device.reset(makeDevice());
+        device->open();
+    } catch (const ComportError &error) {
+        serialLine_ = nullptr;
+        socketLine_ = nullptr;
+        lastError_ = error.message();
+        log_.note(QStringLiteral("Open failed (%1): %2").arg(error.code()).arg(error.message()));
+        throw;
+    }
+    device_ = std::move(device);
+    device_->setParent(this);
+    connect(device_.get(), &LineDevice::readyRead, this, &Comport::readDevice);
+    connect(device_.get(), &LineDevice::bytesWritten, this, &Comport::onBytesWritten);
+    connect(device_.get(), &LineDevice::connected, this, [this] {
+        post({EventType::Connected, {}, 0, {}, {}}, true);
+        pollModemLines();
+    });
+    connect(device_.get(), &LineDevice::accepted, this, [this] {
+        post({EventType::Accepted, {}, 0, {}, {}}, true);
+        pollModemLines();
+        readDevice();
+    });
+    connect(device_.get(), &LineDevice::disconnected, this, &Comport::onDeviceGone);
+    connect(device_.get(), &LineDevice::failed, this, [this](int code, const QString &message) {
+        lastError_ = message;
+        log_.note(QStringLiteral("Error %1: %2").arg(code).arg(message));
+        post({EventType::Error, {}, code, {}, message}, true);
+    });
+    lastModemLines_ = device_->modemLines().value_or(0);
+    log_.note(layer_ == DeviceLayer::Socket
+            ? QStringLiteral("Open socket %1:%2").arg(socketAddress_, socketPort_)
+            : QStringLiteral("Open %1 at %2 baud").arg(devicePath()).arg(serial_.baud));
+    updateModemPolling();
+    emit openChanged(true);
+}
+
+void Comport::close()
+{
+    if (!device_)
+        return;
+    std::unique_ptr<LineDevice> device = std::move(device_);
+    serialLine_ = nullptr;
+    socketLine_ = nullptr;
+    device->disconnect(this);
+    device->close();
+    device.release()->deleteLater();
+    output_.clear();
+    breakTimer_.stop();
+    modemPoll_.stop();
+    readingStopped_ = false;
+    log_.note(QStringLiteral("Close"));
+    emit openChanged(false);
+}
+
+bool Comport::isOpen() const
+{
+    return device_ && device_->isOpen();
+}
+
+void Comport::requireOpen() const
+{
+    if (!isOpen())
+        throw ComportError(ComportCode::NotOpen, tr("The port is not open"));
+}
+
+void Comport::onDeviceGone()
+{
+    // Keep every byte the device received. A server goes on listening for
+    // the next client; any other device has closed itself.
+    bool closed = true;
+    if (device_) {
+        while (device_->hasInput() && !pull(bufferSize).isEmpty()) { }
+        closed = !device_->isOpen();
+        if (closed) {
+            device_->disconnect(this);
+            device_.release()->deleteLater();
+            serialLine_ = nullptr;
+            socketLine_ = nullptr;
+        }
+    }
+    output_.clear();
+    breakTimer_.stop();
+    modemPoll_.stop();
+    log_.note(QStringLiteral("Disconnected"));
+    for (int handle : triggers_.modemLinesChanged(0))
+        events_.push_back({EventType::Trigger, TriggerKind::Status, handle, {}, {}});
+    lastModemLines_ = 0;
+    post({EventType::Disconnected, {}, closed ? 1 : 0, {}, {}}, true);
+}
+
+// ---- modem lines ----
+
+bool Comport::setDtr(bool on)
+{
+    requireOpen();
+    if (device_->setDtr(on))
+        return true;
+    lastError_ = device_->lastError();
+    return false;
+}
+
+bool Comport::setRts(bool on)
+{
+    requireOpen();
+    if (device_->setRts(on))
+        return true;
+    lastError_ = device_->lastError();
+    return false;
+}
+
+std::optional<int> Comport::modemLines() const
+{
+    return device_ ? device_->modemLines() : std::nullopt;
+}
+
+bool Comport::dcd() const
+{
+    return modemLines().value_or(0) & ModemLine::Dcd;
+}
+
+void Comport::updateModemPolling()
+{
+    // Serial lines are polled only while a status trigger watches them;
+    // a socket reports its carrier by connecting and disconnecting.
+    if (serialLine_ && triggers_.watchesModemLines())
+        modemPoll_.start();
+    else
+        modemPoll_.stop();
+}
+
+void Comport::pollModemLines()
+{
+    if (!device_)
+        return;
+    const int lines = device_->modemLines().value_or(lastModemLines_);
+    if (lines == lastModemLines_)
+        return;
+    lastModemLines_ = lines;
+    for (int handle : triggers_.modemLinesChanged(lines))
+        post({EventType::Trigger, TriggerKind::Status, handle, {}, {}}, true);
+    updateModemPolling();
+}
+
+// ---- output ----
+
+void Comport::putString(const QString &text)
+{
+    putBlock(text.toLatin1());
+}
+
+void Comport::putBlock(const QByteArray &bytes)
+{
+    requireOpen();
+    if (bytes.isEmpty())
+        return;
+    log_.record(PortRecorder::Direction::Sent, bytes);
+    trace_.record(PortRecorder::Direction::Sent, bytes);
+    output_.append(bytes);
+    emit sent(bytes);
+    pumpOutput();
+}
+
+qint64 Comport::outBuffUsed() const
+{
+    return output_.size() + (device_ ? device_->bytesToWrite() : 0);
+}
+
+void Comport::pumpOutput()
+{
+    if (!device_ || inBreak() || output_.isEmpty())
+        return;
+    const qint64 room = deviceChunk - device_->bytesToWrite();
+    if (room <= 0)
+        return;
+    const QByteArray chunk = output_.left(room);
+    output_.remove(0, chunk.size());
+    device_->write(chunk);
+}
+
+void Comport::onBytesWritten()
+{
+    pumpOutput();
+    checkOutputFree();
+}
+
+void Comport::checkOutputFree()
+{
+    for (int handle : triggers_.outputFree(outBuffFree()))
+        post({EventType::OutputFree, TriggerKind::Status, handle, {}, {}}, true);
+    if (outBuffUsed() == 0)
+        post({EventType::Drained, {}, 0, {}, {}}, true);
+}
+
+void Comport::flushOutBuffer()
+{
+    output_.clear();
+    if (device_)
+        device_->discardOutput();
+    QMetaObject::invokeMethod(this, &Comport::checkOutputFree, Qt::QueuedConnection);
+}
+
+// ---- break ----
+
+void Comport::sendBreak(qint64 ticks, bool yield)
+{
+    requireOpen();
+    if (!device_->setBreak(true)) {
+        lastError_ = device_->lastError();
+        return;
+    }
+    log_.note(QStringLiteral("Break for %1 ticks").arg(ticks));
+    breakTimer_.start(static_cast<int>(qMax<qint64>(1, Ticks::toMs(ticks))));
+    if (yield) {
+        QEventLoop loop;
+        connect(&breakTimer_, &QTimer::timeout, &loop, &QEventLoop::quit);
+        connect(this, &Comport::openChanged, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+}
+
+void Comport::releaseBreak()
+{
+    if (device_)
+        device_->setBreak(false);
+    pumpOutput();
+}
+
+// ---- input ----
+
+QByteArray Comport::pull(qint64 budget)
+{
+    if (!device_ || budget <= 0)
+        return {};
+    QByteArray bytes = device_->read(budget);
+    if (bytes.isEmpty())
+        return bytes;
+    log_.record(PortRecorder::Direction::Received, bytes);
+    trace_.record(PortRecorder::Direction::Received, bytes);
+    if (waiter_ && !waiter_->matched && waiter_->matcher.findIn(bytes) >= 0) {
+        waiter_->matched = true;
+        if (waiter_->loop)
+            waiter_->loop->quit();
+    }
+    queuedInput_ += bytes.size();
+    events_.push_back({EventType::Data, {}, 0, bytes, {}});
+    return bytes;
+}
+
+void Comport::readDevice()
+{
+    // Reading stops while the buffer is over its full level, so the device
+    // (and through it the sender) holds data back instead of losing it.
+    while (device_ && device_->hasInput()) {
+        const qint64 waiting = input_.size() + queuedInput_;
+        if (!claim_ && waiting >= bufferFull_) {
+            readingStopped_ = true;
+            break;
+        }
+        if (pull(claim_ ? bufferSize : bufferSize - waiting).isEmpty())
+            break;
+    }
+    dispatch();
+}
+
+void Comport::inputConsumed()
+{
+    if (readingStopped_ && input_.size() + queuedInput_ <= bufferResume_) {
+        readingStopped_ = false;
+        QMetaObject::invokeMethod(this, &Comport::readDevice, Qt::QueuedConnection);
+    }
+}
+
+int Comport::getChar()
+{
+    if (input_.isEmpty())
+        return -1;
+    const auto byte = static_cast<unsigned char>(input_.front());
+    input_.remove(0, 1);
+    inputConsumed();
+    return byte;
+}
+
+int Comport::peekChar(qint64 n) const
+{
+    if (n < 1 || n > input_.size())
+        return -1;
+    return static_cast<unsigned char>(input_.at(n - 1));
+}
+
+QByteArray Comport::getBlock(qint64 maxBytes)
+{
+    const QByteArray bytes = input_.left(qMax<qint64>(0, maxBytes));
+    input_.remove(0, bytes.size());
+    inputConsumed();
+    return bytes;
+}
+
+void Comport::flushInBuffer()
+{
+    input_.clear();
+    inputConsumed();
+}
+
+void Comport::claimInput(QObject *owner, InputClaim claim)
+{
+    claimOwner_ = owner;
+    claim_ = std::move(claim);
+    // Bytes not yet read by anyone belong to the new owner, ahead of newer ones.
+    QMetaObject::invokeMethod(this, &Comport::readDevice, Qt::QueuedConnection);
+}
+
+void Comport::releaseInput(QObject *owner)
+{
+    if (claimOwner_ != owner)
+        return;
+    claimOwner_ = nullptr;
+    claim_ = nullptr;
+}
+
+// ---- events ----
+
+void Comport::post(Event event, bool now)
+{
+    events_.push_back(std::move(event));
+    if (now)
+        dispatch();
+    else
+        scheduleDispatch();
+}
+
+void Comport::scheduleDispatch()
+{
+    if (dispatchPosted_)
+        return;
+    dispatchPosted_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            dispatchPosted_ = false;
+            dispatch();
+        },
+        Qt::QueuedConnection);
+}
+
+void Comport::dispatch()
+{
+    if (dispatching_ || holdEvents_)
+        return;
+    QPointer<Comport> alive(this);
+    dispatching_ = true;
+    if (claim_ && !input_.isEmpty()) {
+        const QByteArray unread = std::exchange(input_, {});
+        inputConsumed();
+        claim_(unread);
+        if (!alive)
+            return;
+    }
+    while (!events_.empty() && !holdEvents_) {
+        Event event = std::move(events_.front());
+        events_.pop_front();
+        deliver(event);
+        if (!alive)
+            return;
+    }
+    dispatching_ = false;
+}
+
+void Comport::deliver(Event &event)
+{
+    switch (event.type) {
+    case EventType::Data:
+        queuedInput_ -= event.bytes.size();
+        deliverData(event.bytes);
+        break;
+    case EventType::Trigger:
+        if (triggers_.contains(event.handle))
+            fireTrigger(event.kind, event.handle);
+        break;
+    case EventType::OutputFree:
+        if (triggers_.contains(event.handle)) {
+            emit outputBufferFree(event.handle);
+            fireTrigger(TriggerKind::Status, event.handle);
+        }
+        break;
+    case EventType::Drained:
+        if (outBuffUsed() == 0)
+            emit outputDrained();
+        break;
+    case EventType::Connected:
+        emit socketConnected();
+        break;
+    case EventType::Accepted:
+        emit socketAccepted();
+        break;
+    case EventType::Disconnected:
+        if (event.handle)
+            emit openChanged(false);
+        emit disconnected();
+        break;
+    case EventType::Error:
+        emit socketError(event.handle, event.message);
+        break;
+    }
+}
+
+// Data up to each trigger match is stored before the trigger fires, so a
+// handler that claims the input (an automatic download) gets what follows.
+void Comport::deliverData(const QByteArray &bytes)
+{
+    QPointer<Comport> alive(this);
+    qsizetype from = 0;
+    while (from < bytes.size()) {
+        std::vector<int> fired;
+        qsizetype end = from;
+        while (end < bytes.size() && fired.empty())
+            fired = triggers_.feed(bytes[end++]);
+        store(bytes.mid(from, end - from));
+        if (!alive)
+            return;
+        from = end;
+        for (int handle : fired) {
+            if (triggers_.contains(handle))
+                fireTrigger(TriggerKind::Data, handle);
+            if (!alive)
+                return;
+        }
+    }
+}
+
+void Comport::store(const QByteArray &bytes)
+{
+    emit received(bytes);
+    if (claim_) {
+        claim_(bytes);
+        return;
+    }
+    input_.append(bytes);
+    emit dataAvailable(input_.size());
+}
+
+void Comport::fireTrigger(TriggerKind kind, int handle)
+{
+    QPointer<Comport> alive(this);
+    if (kind == TriggerKind::Data)
+        emit dataTrigger(handle);
+    else if (kind == TriggerKind::Timer)
+        emit timerTrigger(handle);
+    else
+        emit statusTrigger(handle);
+    // Copy: a handler may register or deregister others while it runs.
+    const auto handlers = handlers_;
+    for (const auto &[id, handler] : handlers) {
+        if (!alive)
+            return;
+        if (handlers_.count(id))
+            handler(kind, handle);
+    }
+}
+
+// ---- triggers ----
+
+int Comport::addDataTrigger(const QByteArray &text, bool ignoreCase)
+{
+    return triggers_.addData(text, ignoreCase);
+}
+
+int Comport::addTimerTrigger()
+{
+    return triggers_.addTimer();
+}
+
+int Comport::addStatusTrigger(StatusTriggerType type)
+{
+    return triggers_.addStatus(type);
+}
+
+void Comport::setTimerTrigger(int handle, qint64 ticks, bool active)
+{
+    if (!triggers_.setTimer(handle, ticks, active))
+        throw ComportError(ComportCode::BadSetting, tr("%1 is not a timer trigger").arg(handle));
+}
+
+void Comport::setStatusTrigger(int handle, int value, bool active)
+{
+    if (!triggers_.setStatus(handle, value, active, device_ ? device_->modemLines().value_or(0) : 0))
+        throw ComportError(ComportCode::BadSetting, tr("%1 is not a status trigger").arg(handle));
+    lastModemLines_ = device_ ? device_->modemLines().value_or(0) : 0;
+    updateModemPolling();
+    // An output-free trigger armed while there is room already fires.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            for (int fired : triggers_.outputFree(outBuffFree()))
+                post({EventType::OutputFree, TriggerKind::Status, fired, {}, {}}, true);
+        },
+        Qt::QueuedConnection);
+}
+
+void Comport::removeTrigger(int handle)
+{
+    triggers_.remove(handle);
+    updateModemPolling();
+}
+
+int Comport::registerTriggerHandler(TriggerHandler handler)
+{
+    const int id = nextHandlerId_++;
+    handlers_.emplace(id, std::move(handler));
+    return id;
+}
+
+void Comport::deregisterTriggerHandler(int id)
+{
+    handlers_.erase(id);
+}
+
+// ---- waiting ----
+
+bool Comport::waitForString(const QByteArray &text, qint64 ticks, bool yield, bool ignoreCase)
+{
+    if (!isOpen() || text.isEmpty())
+        return false;
+    Waiter waiter{TextMatcher(text, ignoreCase)};
+    Waiter *outer = std::exchange(waiter_, &waiter);
+    QDeadlineTimer deadline(Ticks::toMs(ticks), Qt::PreciseTimer);
+    if (yield) {
+        QEventLoop loop;
+        waiter.loop = &loop;
+        QTimer timeout;
+        timeout.setSingleShot(true);
+        connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
+        connect(this, &Comport::openChanged, &loop, &QEventLoop::quit);
+        timeout.start(static_cast<int>(qMax<qint64>(0, deadline.remainingTime())));
+        loop.exec();
+    } else {
+        // No event loop: the device is read directly and events are held
+        // until the wait is over.
+        ++holdEvents_;
+        while (!waiter.matched && !deadline.hasExpired() && device_) {
+            if (device_->waitForInput(static_cast<int>(qMax<qint64>(1, deadline.remainingTime()))))
+                while (device_ && device_->hasInput() && !pull(bufferSize).isEmpty()) { }
+            pumpOutput();
+        }
+        --holdEvents_;
+        scheduleDispatch();
+    }
+    waiter_ = outer;
+    return waiter.matched;
+}
+
+void Comport::processCommunications()
+{
+    if (device_ && device_->waitForInput(0))
+        readDevice();
+    else
+        dispatch();
+}
+
+// ---- log and trace ----
+
+void Comport::setLogFolder(const QString &folder)
+{
+    log_.setFolder(folder);
+    trace_.setFolder(folder);
+}
+
+bool Comport::setLogging(LogState state)
+{
+    const bool ok = log_.setState(state);
+    if (!ok)
+        lastError_ = log_.error();
+    return ok;
+}
+
+bool Comport::setTracing(LogState state)
+{
+    const bool ok = trace_.setState(state);
+    if (!ok)
+        lastError_ = trace_.error();
+    return ok;
+}

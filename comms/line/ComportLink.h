@@ -1,0 +1,28 @@
+#pragma once
+
+#include "comms/link/ByteLink.h"
+
+#include <QPointer>
+
+class Comport;
+
+// The port as a ByteLink for the transfer engines. While it exists it holds
+// the port's input: every received byte goes to received(), in order, and
+// none to the terminal. Destroying it hands the input back.
+class ComportLink : public ByteLink {
+    Q_OBJECT
+public:
+    explicit ComportLink(Comport *port, QObject *parent = nullptr);
+    ~ComportLink() override;
+
+    void send(const QByteArray &bytes) override;
+    qint64 pendingOutput() const override;
+    void discardOutput() override;
+    bool isConnected() const override;
+
+private:
+    void markGone();
+
+    QPointer<Comport> port_;
+    bool gone_ = false;
+};

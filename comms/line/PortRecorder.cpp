@@ -1,0 +1,93 @@
+#include "comms/line/PortRecorder.h"
+
+#include <QDir>
+#include <QSaveFile>
+
+PortRecorder::PortRecorder(QString fileName, qsizetype capacity)
+    : fileName_(std::move(fileName))
+    , capacity_(capacity)
+{ }
+
+QString PortRecorder::filePath() const
+{
+    return QDir(folder_.isEmpty() ? QDir::currentPath() : folder_).filePath(fileName_);
+}
+
+bool PortRecorder::setState(LogState state)
+{
+    error_.clear();
+    bool ok = true;
+    if (state == LogState::Dump) {
+        if (state_ == LogState::On || !records_.empty())
+            ok = dump();
+        records_.clear();
+        held_ = 0;
+        dropped_ = 0;
+        state = LogState::Off;
+    }
+    state_ = state;
+    return ok;
+}
+
+void PortRecorder::record(Direction direction, const QByteArray &bytes)
+{
+    if (state_ != LogState::On || bytes.isEmpty())
+        return;
+    records_.push_back({QDateTime::currentDateTime(), direction, bytes});
+    held_ += bytes.size();
+    while (held_ > capacity_ && records_.size() > 1) {
+        held_ -= records_.front().bytes.size();
+        dropped_ += records_.front().bytes.size();
+        records_.pop_front();
+    }
+}
+
+void PortRecorder::note(const QString &text)
+{
+    record(Direction::Note, text.toUtf8());
+}
+
+QString PortRecorder::format(const QDateTime &time, Direction direction, const QByteArray &bytes)
+{
+    const QString stamp = time.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz"));
+    if (direction == Direction::Note)
+        return stamp + QStringLiteral("  --  ") + QString::fromUtf8(bytes) + QLatin1Char('\n');
+    const QString tag = direction == Direction::Received ? QStringLiteral("RX") : QStringLiteral("TX");
+    QString out;
+    for (qsizetype at = 0; at < bytes.size(); at += 16) {
+        const QByteArray row = bytes.mid(at, 16);
+        QString hex;
+        QString text;
+        for (char c : row) {
+            const auto byte = static_cast<unsigned char>(c);
+            hex += QStringLiteral("%1 ").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
+            text += byte >= 0x20 && byte < 0x7f ? QLatin1Char(c) : QLatin1Char('.');
+        }
+        out += QStringLiteral("%1  %2 %3  %4|%5|\n")
+                   .arg(stamp, tag)
+                   .arg(at, 6, 10, QLatin1Char('0'))
+                   .arg(hex, -48)
+                   .arg(text);
+    }
+    return out;
+}
+
+bool PortRecorder::dump()
+{
+    QSaveFile file(filePath());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        error_ = QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString());
+        return false;
+    }
+    QString text;
+    if (dropped_ > 0)
+        text += QStringLiteral("(%1 earlier bytes were not kept)\n").arg(dropped_);
+    for (const Record &record : records_)
+        text += format(record.time, record.direction, record.bytes);
+    file.write(text.toUtf8());
+    if (!file.commit()) {
+        error_ = QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString());
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,132 @@
+#include "comms/link/FdLink.h"
+
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr qsizetype readChunk = 64 * 1024;
+
+int makeNonBlocking(int fd)
+{
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        fcntl(fd, F_SETFL, flags | O_NONBLOCK);
+    return flags;
+}
+
+} // namespace
+
+FdLink::FdLink(int readFd, int writeFd, QObject *parent)
+    : ByteLink(parent)
+    , readFd_(readFd)
+    , writeFd_(writeFd)
+    , readFlags_(makeNonBlocking(readFd))
+    , writeFlags_(makeNonBlocking(writeFd))
+    , readNotifier_(new QSocketNotifier(readFd, QSocketNotifier::Read, this))
+    , writeNotifier_(new QSocketNotifier(writeFd, QSocketNotifier::Write, this))
+{
+    writeNotifier_->setEnabled(false);
+    connect(readNotifier_, &QSocketNotifier::activated, this, &FdLink::readAvailable);
+    connect(writeNotifier_, &QSocketNotifier::activated, this, &FdLink::writeQueued);
+}
+
+FdLink::~FdLink()
+{
+    if (readFlags_ >= 0)
+        fcntl(readFd_, F_SETFL, readFlags_);
+    if (writeFlags_ >= 0)
+        fcntl(writeFd_, F_SETFL, writeFlags_);
+}
+
+void FdLink::send(const QByteArray &bytes)
+{
+    if (gone_ || bytes.isEmpty())
+        return;
+    out_.append(bytes);
+    if (!writeNotifier_->isEnabled())
+        writeQueued();
+}
+
+void FdLink::discardOutput()
+{
+    out_.clear();
+    outPos_ = 0;
+}
+
+void FdLink::readAvailable()
+{
+    QByteArray buffer(readChunk, Qt::Uninitialized);
+    for (;;) {
+        const ssize_t n = ::read(readFd_, buffer.data(), buffer.size());
+        if (n > 0) {
+            emit received(QByteArray(buffer.constData(), n));
+            if (gone_ || n < buffer.size())
+                return;
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return;
+        markGone();
+        return;
+    }
+}
+
+void FdLink::writeQueued()
+{
+    while (outPos_ < out_.size()) {
+        const ssize_t n = ::write(writeFd_, out_.constData() + outPos_, out_.size() - outPos_);
+        if (n > 0) {
+            outPos_ += n;
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            if (outPos_ > readChunk) {
+                out_.remove(0, outPos_);
+                outPos_ = 0;
+            }
+            writeNotifier_->setEnabled(true);
+            return;
+        }
+        discardOutput();
+        markGone();
+        return;
+    }
+    out_.clear();
+    outPos_ = 0;
+    writeNotifier_->setEnabled(false);
+    reportDrained();
+}
+
+void FdLink::reportDrained()
+{
+    // Never from inside send(): the sender may be in the middle of a loop.
+    if (drainPosted_)
+        return;
+    drainPosted_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            drainPosted_ = false;
+            if (pendingOutput() == 0)
+                emit outputDrained();
+        },
+        Qt::QueuedConnection);
+}
+
+void FdLink::markGone()
+{
+    if (gone_)
+        return;
+    gone_ = true;
+    readNotifier_->setEnabled(false);
+    writeNotifier_->setEnabled(false);
+    emit disconnected();
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "comms/link/ByteLink.h"
+
+class QSocketNotifier;
+
+// A ByteLink over two file descriptors (standard input and output, or a
+// pipe pair), non-blocking and driven by socket notifiers. The descriptors
+// are not closed; their blocking mode is restored on destruction.
+class FdLink : public ByteLink {
+    Q_OBJECT
+public:
+    FdLink(int readFd, int writeFd, QObject *parent = nullptr);
+    ~FdLink() override;
+
+    void send(const QByteArray &bytes) override;
+    qint64 pendingOutput() const override { return out_.size() - outPos_; }
+    void discardOutput() override;
+    bool isConnected() const override { return !gone_; }
+
+private:
+    void readAvailable();
+    void writeQueued();
+    void reportDrained();
+    void markGone();
+
+    int readFd_;
+    int writeFd_;
+    int readFlags_;
+    int writeFlags_;
+    QSocketNotifier *readNotifier_;
+    QSocketNotifier *writeNotifier_;
+    QByteArray out_;
+    qsizetype outPos_ = 0;
+    bool drainPosted_ = false;
+    bool gone_ = false;
+};

@@ -1,0 +1,76 @@
+#include "comms/transfer/xmodem/XmodemEngine.h"
+
+#include "comms/link/ByteLink.h"
+#include "comms/transfer/xmodem/XmodemBlock.h"
+
+XmodemEngine::XmodemEngine(const Context &context, QObject *parent)
+    : TransferEngine(context, parent)
+{ }
+
+XmodemEngine::~XmodemEngine() = default;
+
+bool XmodemEngine::isBatch() const
+{
+    return type() == ProtocolType::Ymodem || type() == ProtocolType::YmodemG;
+}
+
+bool XmodemEngine::isStreamingType() const
+{
+    return type() == ProtocolType::Xmodem1KG || type() == ProtocolType::YmodemG;
+}
+
+void XmodemEngine::cancel()
+{
+    fail(TransferResult::CancelledLocally);
+}
+
+void XmodemEngine::fail(int code)
+{
+    if (isFinished())
+        return;
+    link()->discardOutput();
+    send(Xmodem::cancelSequence());
+    if (!sending_)
+        incoming_.abandon();
+    finish(code);
+}
+
+void XmodemEngine::recordResult(int code)
+{
+    if (code != TransferResult::Success && firstFailure_ == TransferResult::Success)
+        firstFailure_ = code;
+}
+
+void XmodemEngine::onReceived(const QByteArray &bytes)
+{
+    if (sending_)
+        onSenderInput(bytes);
+    else
+        onReceiverInput(bytes);
+}
+
+void XmodemEngine::onOutputDrained()
+{
+    if (state_ == State::Streaming)
+        fillStream();
+}
+
+void XmodemEngine::onTimeout()
+{
+    if (sending_)
+        onSenderTimeout();
+    else
+        onReceiverTimeout();
+}
+
+void XmodemEngine::onLinkLost()
+{
+    if (sending_ && state_ == State::WaitEndAck) {
+        // Every file was delivered; only the answer to the end of the batch is missing.
+        finish(firstFailure_);
+        return;
+    }
+    if (!sending_)
+        incoming_.abandon();
+    TransferEngine::onLinkLost();
+}

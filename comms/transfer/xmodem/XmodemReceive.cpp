@@ -1,0 +1,348 @@
+// Receiving side of XmodemEngine.
+
+#include "comms/transfer/TransferHost.h"
+#include "comms/transfer/xmodem/XmodemBlock.h"
+#include "comms/transfer/xmodem/XmodemEngine.h"
+#include "comms/transfer/xmodem/YmodemHeader.h"
+
+#include "shell/Ticks.h"
+
+namespace {
+
+constexpr int blockWaitMs = 10000; // for the next block to start
+constexpr int midBlockMs = 3000; // silence inside a block
+constexpr int quietMs = 1000; // line quiet after a bad block
+constexpr int crcRetryMs = 3000;
+constexpr int nakRetryMs = 10000;
+constexpr int crcTriesBeforeChecksum = 3;
+constexpr int maxRetries = 10;
+
+QByteArray withoutPadding(QByteArray data)
+{
+    qsizetype end = data.size();
+    while (end > 0 && data.at(end - 1) == Xmodem::SUB)
+        --end;
+    data.truncate(end);
+    return data;
+}
+
+} // namespace
+
+void XmodemEngine::startReceive()
+{
+    sending_ = false;
+    markRunning();
+    switch (type()) {
+    case ProtocolType::Xmodem:
+        startChar_ = Xmodem::NAK;
+        break;
+    case ProtocolType::Xmodem1KG:
+    case ProtocolType::YmodemG:
+        startChar_ = Xmodem::STREAM_START;
+        break;
+    default:
+        startChar_ = Xmodem::CRC_START;
+        break;
+    }
+    useCrc_ = startChar_ != Xmodem::NAK;
+    streaming_ = startChar_ == Xmodem::STREAM_START;
+    reader_.setCrc(useCrc_);
+    expected_ = isBatch() ? 0 : 1;
+    if (!isBatch() && !openRequestedFile())
+        return;
+    state_ = State::Handshake;
+    handshakeTries_ = 0;
+    handshakeClock_.start();
+    sendStartChar();
+}
+
+bool XmodemEngine::openRequestedFile()
+{
+    IncomingOffer offer;
+    offer.remoteName = host()->requestedFileName();
+    ReceivePolicy policy = host()->receivePolicy();
+    policy.recover = false; // no sizes or offsets to resume from
+    int code = incoming_.open(policy, offer);
+    if (code == TransferResult::Success && !host()->acceptIncoming(incoming_.finalPath())) {
+        incoming_.abandon();
+        code = TransferResult::FileRejected;
+    }
+    beginFile(offer.remoteName, -1, false);
+    if (code != TransferResult::Success) {
+        finish(code);
+        return false;
+    }
+    fileActive_ = true;
+    fileSize_ = -1;
+    received_ = 0;
+    return true;
+}
+
+void XmodemEngine::sendStartChar()
+{
+    send(QByteArray(1, startChar_));
+    ++handshakeTries_;
+    armTimeout(startChar_ == Xmodem::NAK ? nakRetryMs : crcRetryMs);
+}
+
+void XmodemEngine::onReceiverInput(const QByteArray &bytes)
+{
+    if (state_ == State::Purge) {
+        armTimeout(quietMs);
+        return;
+    }
+    const char *data = bytes.constData();
+    qsizetype pos = 0;
+    while (pos < bytes.size() && !isFinished()) {
+        BlockReader::Result result;
+        pos += reader_.read(data + pos, bytes.size() - pos, &result);
+        if (!handleReaderEvent(result))
+            return;
+    }
+    if (isFinished())
+        return;
+    if (reader_.inBlock()) {
+        state_ = State::ReceiveBlocks;
+        armTimeout(midBlockMs);
+    }
+}
+
+bool XmodemEngine::handleReaderEvent(const BlockReader::Result &result)
+{
+    switch (result.event) {
+    case BlockReader::Event::None:
+        return true;
+    case BlockReader::Event::Noise:
+        if (streaming_ && fileActive_ && state_ == State::ReceiveBlocks) {
+            fail(TransferResult::ProtocolError);
+            return false;
+        }
+        return true;
+    case BlockReader::Event::Cancel:
+        incoming_.abandon();
+        finish(TransferResult::CancelledByRemote);
+        return false;
+    case BlockReader::Event::Eot:
+        handleEot();
+        return !isFinished();
+    case BlockReader::Event::BadBlock:
+        if (streaming_) {
+            fail(TransferResult::ProtocolError);
+            return false;
+        }
+        startPurge(QStringLiteral("Bad block"));
+        return false;
+    case BlockReader::Event::Block:
+        handleBlock(result.number, result.data);
+        return !isFinished() && state_ != State::Purge;
+    }
+    return true;
+}
+
+void XmodemEngine::handleBlock(quint8 number, const QByteArray &data)
+{
+    eotPending_ = false;
+    state_ = State::ReceiveBlocks;
+    armTimeout(blockWaitMs);
+    if (isBatch() && !fileActive_) {
+        if (number != 0) {
+            fail(TransferResult::ProtocolError);
+            return;
+        }
+        handleHeader(data);
+        return;
+    }
+    if (number == expected_) {
+        retries_ = 0;
+        ++expected_;
+        acceptData(data);
+        if (!streaming_ && !isFinished())
+            send(QByteArray(1, Xmodem::ACK));
+        return;
+    }
+    if (number == static_cast<quint8>(expected_ - 1) && !streaming_) {
+        // Our answer was lost; the sender repeats the block.
+        send(QByteArray(1, Xmodem::ACK));
+        if (isBatch() && number == 0)
+            send(QByteArray(1, startChar_));
+        return;
+    }
+    fail(TransferResult::ProtocolError);
+}
+
+void XmodemEngine::handleHeader(const QByteArray &data)
+{
+    const YmodemHeader header = YmodemHeader::parse(data);
+    if (header.endOfBatch()) {
+        if (!streaming_)
+            send(QByteArray(1, Xmodem::ACK));
+        finish(firstFailure_);
+        return;
+    }
+    IncomingOffer offer;
+    offer.remoteName = header.name;
+    offer.size = header.size;
+    offer.modified = header.modified;
+    offer.mode = header.mode;
+    ReceivePolicy policy = host()->receivePolicy();
+    policy.recover = false;
+    int code = incoming_.open(policy, offer);
+    if (code == TransferResult::Success && !host()->acceptIncoming(incoming_.finalPath())) {
+        incoming_.abandon();
+        code = TransferResult::FileRejected;
+    }
+    beginFile(header.name, header.size, false);
+    status_.blockSize = Xmodem::longBlock;
+    fileActive_ = true;
+    discarding_ = code != TransferResult::Success;
+    if (discarding_) {
+        // Ymodem cannot skip a file: read it into nothing and go on with the batch.
+        countError(transferResultText(code));
+        endFile(code);
+        recordResult(code);
+    }
+    fileSize_ = header.size;
+    received_ = 0;
+    expected_ = 1;
+    retries_ = 0;
+    if (!streaming_)
+        send(QByteArray(1, Xmodem::ACK));
+    send(QByteArray(1, startChar_));
+}
+
+void XmodemEngine::acceptData(const QByteArray &data)
+{
+    if (fileSize_ >= 0) {
+        const qint64 room = qMax<qint64>(0, fileSize_ - received_);
+        writeOut(data.size() > room ? data.left(room) : data);
+        return;
+    }
+    // No size: the last block's padding is removed once the end is known.
+    if (!heldBack_.isEmpty() && !writeOut(heldBack_))
+        return;
+    heldBack_ = data;
+}
+
+bool XmodemEngine::writeOut(const QByteArray &data)
+{
+    if (!discarding_) {
+        const int code = incoming_.write(data);
+        if (code != TransferResult::Success) {
+            fail(code);
+            return false;
+        }
+    }
+    received_ += data.size();
+    setProgress(received_);
+    return true;
+}
+
+void XmodemEngine::handleEot()
+{
+    if (!fileActive_) {
+        // A repeat of the end we already answered.
+        send(QByteArray(1, Xmodem::ACK));
+        return;
+    }
+    if (!streaming_ && !eotPending_) {
+        // Make sure of the end: a real sender repeats it.
+        eotPending_ = true;
+        send(QByteArray(1, Xmodem::NAK));
+        armTimeout(blockWaitMs);
+        return;
+    }
+    eotPending_ = false;
+    send(QByteArray(1, Xmodem::ACK));
+    completeFile();
+}
+
+void XmodemEngine::completeFile()
+{
+    if (!heldBack_.isEmpty()) {
+        const QByteArray last = withoutPadding(heldBack_);
+        heldBack_.clear();
+        if (!writeOut(last))
+            return;
+    }
+    fileActive_ = false;
+    int code = TransferResult::Success;
+    if (discarding_) {
+        discarding_ = false;
+        code = firstFailure_;
+    } else if (fileSize_ >= 0 && received_ < fileSize_) {
+        // Fewer bytes than announced: never pass a short file off as complete.
+        incoming_.abandon();
+        code = TransferResult::ProtocolError;
+        endFile(code);
+    } else {
+        code = incoming_.finish(fileSize_);
+        endFile(code);
+    }
+    recordResult(code);
+    if (!isBatch()) {
+        finish(code);
+        return;
+    }
+    expected_ = 0;
+    state_ = State::Handshake;
+    handshakeClock_.start();
+    handshakeTries_ = 0;
+    sendStartChar();
+}
+
+void XmodemEngine::onReceiverTimeout()
+{
+    switch (state_) {
+    case State::Handshake:
+        if (handshakeClock_.elapsed() >= Ticks::toMs(options().handshakeWaitTicks)) {
+            fail(TransferResult::TimedOut);
+            return;
+        }
+        if (!isBatch() && startChar_ == Xmodem::CRC_START && !streaming_
+            && handshakeTries_ >= crcTriesBeforeChecksum && expected_ == 1) {
+            // No answer to "C": the sender may only know checksums.
+            startChar_ = Xmodem::NAK;
+            useCrc_ = false;
+            reader_.setCrc(false);
+        }
+        sendStartChar();
+        break;
+    case State::Purge:
+        state_ = State::ReceiveBlocks;
+        reader_.reset();
+        send(QByteArray(1, Xmodem::NAK));
+        armTimeout(blockWaitMs);
+        break;
+    default:
+        timeOutInBlocks();
+        break;
+    }
+}
+
+void XmodemEngine::timeOutInBlocks()
+{
+    if (streaming_) {
+        fail(TransferResult::TimedOut);
+        return;
+    }
+    countError(QStringLiteral("Time-out"));
+    if (++retries_ > maxRetries) {
+        fail(TransferResult::TooManyErrors);
+        return;
+    }
+    reader_.reset();
+    send(QByteArray(1, Xmodem::NAK));
+    armTimeout(blockWaitMs);
+}
+
+void XmodemEngine::startPurge(const QString &why)
+{
+    countError(why);
+    if (++retries_ > maxRetries) {
+        fail(TransferResult::TooManyErrors);
+        return;
+    }
+    state_ = State::Purge;
+    reader_.reset();
+    armTimeout(quietMs);
+}

@@ -1,0 +1,284 @@
+// Sending side of XmodemEngine.
+
+#include "comms/transfer/TransferHost.h"
+#include "comms/transfer/xmodem/XmodemBlock.h"
+#include "comms/transfer/xmodem/XmodemEngine.h"
+#include "comms/transfer/xmodem/YmodemHeader.h"
+
+namespace {
+
+constexpr int answerTimeoutMs = 10000;
+constexpr int maxRetries = 10;
+// Streaming keeps this much queued on the link.
+constexpr qint64 streamWindow = 256 * 1024;
+
+} // namespace
+
+void XmodemEngine::startSend()
+{
+    sending_ = true;
+    markRunning();
+    const bool opened = openNextFile();
+    if (!opened && !isBatch()) {
+        finish(firstFailure_ != TransferResult::Success ? firstFailure_ : TransferResult::FileNotFound);
+        return;
+    }
+    sendingDone_ = !opened;
+    state_ = State::WaitStart;
+    armTimeoutTicks(options().handshakeWaitTicks);
+}
+
+bool XmodemEngine::openNextFile()
+{
+    for (;;) {
+        const QString path = host()->nextFileToSend();
+        if (path.isEmpty())
+            return false;
+        const int code = outgoing_.open(path, options().includeDirectory);
+        if (code == TransferResult::Success) {
+            beginFile(outgoing_.name(), outgoing_.size(), true);
+            return true;
+        }
+        beginFile(OutgoingFile::wireName(path, options().includeDirectory), -1, true);
+        endFile(code);
+        recordResult(code);
+        if (!isBatch())
+            return false;
+    }
+}
+
+bool XmodemEngine::countCan(char c)
+{
+    if (c != Xmodem::CAN) {
+        canCount_ = 0;
+        return false;
+    }
+    if (++canCount_ >= 2)
+        finish(TransferResult::CancelledByRemote);
+    return true;
+}
+
+void XmodemEngine::onSenderInput(const QByteArray &bytes)
+{
+    for (const char c : bytes) {
+        if (isFinished())
+            return;
+        if (countCan(c))
+            continue;
+        switch (state_) {
+        case State::WaitStart:
+            if (c == Xmodem::NAK || c == Xmodem::CRC_START || c == Xmodem::STREAM_START)
+                onStartChar(c);
+            break;
+        case State::WaitHeaderAck:
+            if (c == Xmodem::ACK) {
+                state_ = State::WaitDataStart;
+                retries_ = 0;
+                armTimeout(answerTimeoutMs);
+            } else if (c == Xmodem::NAK) {
+                resend(QStringLiteral("Header refused"));
+            }
+            break;
+        case State::WaitDataStart:
+            if (c == Xmodem::NAK || c == Xmodem::CRC_START || c == Xmodem::STREAM_START)
+                beginData();
+            break;
+        case State::WaitBlockAck:
+            if (c == Xmodem::ACK)
+                blockAcknowledged();
+            else if (c == Xmodem::NAK)
+                resend(QStringLiteral("Block refused"));
+            break;
+        case State::WaitEotAck:
+            if (c == Xmodem::ACK) {
+                fileSent();
+            } else if (c == Xmodem::NAK) {
+                // The first NAK is the receiver making sure of the end.
+                if (retries_ > 0)
+                    countError(QStringLiteral("End refused"));
+                if (++retries_ > maxRetries)
+                    fail(TransferResult::TooManyErrors);
+                else
+                    send(block_);
+                armTimeout(answerTimeoutMs);
+            }
+            break;
+        case State::WaitEndAck:
+            if (c == Xmodem::ACK)
+                finish(firstFailure_);
+            else if (c == Xmodem::NAK)
+                resend(QStringLiteral("End of batch refused"));
+            break;
+        default:
+            // Streaming: the receiver only speaks to cancel.
+            break;
+        }
+    }
+}
+
+void XmodemEngine::onStartChar(char c)
+{
+    useCrc_ = c != Xmodem::NAK;
+    streaming_ = c == Xmodem::STREAM_START;
+    retries_ = 0;
+    if (!isBatch())
+        beginData();
+    else if (sendingDone_)
+        sendEndOfBatch();
+    else
+        sendHeader();
+}
+
+void XmodemEngine::onSenderTimeout()
+{
+    switch (state_) {
+    case State::WaitStart:
+        fail(TransferResult::TimedOut);
+        break;
+    case State::WaitDataStart:
+        countError(QStringLiteral("No answer"));
+        if (++retries_ > maxRetries)
+            fail(TransferResult::TooManyErrors);
+        else
+            armTimeout(answerTimeoutMs);
+        break;
+    case State::Streaming:
+        break;
+    default:
+        resend(QStringLiteral("No answer"));
+        break;
+    }
+}
+
+void XmodemEngine::sendHeader()
+{
+    YmodemHeader header;
+    header.name = outgoing_.name();
+    header.size = outgoing_.size();
+    header.modified = outgoing_.modified();
+    header.mode = outgoing_.mode();
+    const QByteArray data = header.encode();
+    block_ = Xmodem::buildBlock(0, data, static_cast<int>(data.size()), useCrc_, '\0');
+    send(block_);
+    // A streaming receiver answers block 0 with "G" rather than ACK.
+    state_ = streaming_ ? State::WaitDataStart : State::WaitHeaderAck;
+    armTimeout(answerTimeoutMs);
+}
+
+void XmodemEngine::sendEndOfBatch()
+{
+    block_ = Xmodem::buildBlock(0, QByteArray(), Xmodem::shortBlock, useCrc_, '\0');
+    send(block_);
+    if (streaming_) {
+        finish(firstFailure_);
+        return;
+    }
+    state_ = State::WaitEndAck;
+    armTimeout(answerTimeoutMs);
+}
+
+void XmodemEngine::beginData()
+{
+    blockNumber_ = 1;
+    blockOffset_ = 0;
+    sentBytes_ = 0;
+    retries_ = 0;
+    outgoing_.file().seek(0);
+    if (streaming_) {
+        state_ = State::Streaming;
+        stopTimeout();
+        fillStream();
+    } else if (loadNextBlock()) {
+        sendCurrentBlock();
+    } else if (!isFinished()) {
+        sendEot();
+    }
+}
+
+bool XmodemEngine::loadNextBlock()
+{
+    const qint64 remaining = outgoing_.size() - blockOffset_;
+    const bool small = type() == ProtocolType::Xmodem || type() == ProtocolType::XmodemCrc;
+    // 1K blocks while they save more than they pad.
+    const int blockSize = !small && remaining > 896 ? Xmodem::longBlock : Xmodem::shortBlock;
+    const QByteArray data = outgoing_.file().read(blockSize);
+    if (data.isEmpty()) {
+        if (outgoing_.file().error() != QFileDevice::NoError)
+            fail(TransferResult::FileNotFound);
+        return false;
+    }
+    blockLength_ = data.size();
+    block_ = Xmodem::buildBlock(blockNumber_, data, blockSize, useCrc_);
+    status_.blockSize = blockSize;
+    return true;
+}
+
+void XmodemEngine::sendCurrentBlock()
+{
+    send(block_);
+    state_ = State::WaitBlockAck;
+    armTimeout(answerTimeoutMs);
+}
+
+void XmodemEngine::blockAcknowledged()
+{
+    retries_ = 0;
+    blockOffset_ += blockLength_;
+    sentBytes_ += blockLength_;
+    setProgress(sentBytes_);
+    ++blockNumber_;
+    if (loadNextBlock())
+        sendCurrentBlock();
+    else if (!isFinished())
+        sendEot();
+}
+
+void XmodemEngine::fillStream()
+{
+    while (!isFinished() && state_ == State::Streaming && pendingOutput() < streamWindow) {
+        if (!loadNextBlock()) {
+            if (!isFinished())
+                sendEot();
+            return;
+        }
+        send(block_);
+        blockOffset_ += blockLength_;
+        sentBytes_ += blockLength_;
+        ++blockNumber_;
+    }
+    setProgress(sentBytes_);
+}
+
+void XmodemEngine::sendEot()
+{
+    block_ = QByteArray(1, Xmodem::EOT);
+    send(block_);
+    retries_ = 0;
+    state_ = State::WaitEotAck;
+    armTimeout(answerTimeoutMs);
+}
+
+void XmodemEngine::fileSent()
+{
+    setProgress(outgoing_.size());
+    endFile(TransferResult::Success);
+    outgoing_.close();
+    if (!isBatch()) {
+        finish(firstFailure_);
+        return;
+    }
+    sendingDone_ = !openNextFile();
+    state_ = State::WaitStart;
+    armTimeout(answerTimeoutMs);
+}
+
+void XmodemEngine::resend(const QString &why)
+{
+    countError(why);
+    if (++retries_ > maxRetries) {
+        fail(TransferResult::TooManyErrors);
+        return;
+    }
+    send(block_);
+    armTimeout(answerTimeoutMs);
+}

@@ -1,0 +1,175 @@
+#include "sessions/store/IniDocument.h"
+
+#include <QStringDecoder>
+
+namespace {
+
+bool sameName(const QString &a, const QString &b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// "[name]" with anything after the last ']' ignored.
+std::optional<QString> headerName(const QString &trimmed)
+{
+    if (!trimmed.startsWith(QLatin1Char('[')))
+        return std::nullopt;
+    const qsizetype close = trimmed.lastIndexOf(QLatin1Char(']'));
+    if (close < 1)
+        return std::nullopt;
+    return trimmed.mid(1, close - 1).trimmed();
+}
+
+} // namespace
+
+std::optional<IniDocument> IniDocument::parse(const QByteArray &bytes)
+{
+    if (bytes.contains('\0'))
+        return std::nullopt;
+    IniDocument doc;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError()) {
+        text = QString::fromLatin1(bytes);
+        doc.m_latin1 = true;
+    }
+    const qsizetype lf = bytes.indexOf('\n');
+    if (lf > 0 && bytes[lf - 1] == '\r')
+        doc.m_lineEnd = "\r\n";
+    else if (lf < 0 && bytes.contains('\r'))
+        doc.m_lineEnd = "\r";
+
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+
+    bool meaningfulOutside = false;
+    for (const QString &raw : std::as_const(lines)) {
+        const QString trimmed = raw.trimmed();
+        if (const auto name = headerName(trimmed)) {
+            doc.m_sections.append(Section{raw, *name, {}});
+            continue;
+        }
+        Line line{raw, {}, {}, false};
+        const qsizetype eq = raw.indexOf(QLatin1Char('='));
+        if (eq >= 0 && !trimmed.startsWith(QLatin1Char(';'))) {
+            line.key = raw.left(eq).trimmed();
+            line.value = raw.mid(eq + 1).trimmed();
+            line.isEntry = !line.key.isEmpty();
+        }
+        if (doc.m_sections.isEmpty()) {
+            meaningfulOutside
+                = meaningfulOutside || (!trimmed.isEmpty() && !trimmed.startsWith(QLatin1Char(';')));
+            doc.m_preamble.append(line);
+        } else {
+            doc.m_sections.last().lines.append(line);
+        }
+    }
+    if (doc.m_sections.isEmpty() && meaningfulOutside)
+        return std::nullopt;
+    return doc;
+}
+
+QByteArray IniDocument::serialize() const
+{
+    QString text;
+    const QString end = QString::fromLatin1(m_lineEnd);
+    for (const Line &line : m_preamble)
+        text += line.text + end;
+    for (const Section &section : m_sections) {
+        text += section.header + end;
+        for (const Line &line : section.lines)
+            text += line.text + end;
+    }
+    return m_latin1 ? text.toLatin1() : text.toUtf8();
+}
+
+IniDocument::Section *IniDocument::findSection(const QString &name)
+{
+    for (Section &section : m_sections) {
+        if (sameName(section.name, name))
+            return &section;
+    }
+    return nullptr;
+}
+
+const IniDocument::Section *IniDocument::findSection(const QString &name) const
+{
+    return const_cast<IniDocument *>(this)->findSection(name);
+}
+
+qsizetype IniDocument::findKey(const Section &section, const QString &key)
+{
+    for (qsizetype i = 0; i < section.lines.size(); ++i) {
+        if (section.lines[i].isEntry && sameName(section.lines[i].key, key))
+            return i;
+    }
+    return -1;
+}
+
+bool IniDocument::hasSection(const QString &section) const
+{
+    return findSection(section) != nullptr;
+}
+
+QStringList IniDocument::keys(const QString &section) const
+{
+    QStringList result;
+    if (const Section *found = findSection(section)) {
+        for (const Line &line : found->lines) {
+            if (line.isEntry && !result.contains(line.key, Qt::CaseInsensitive))
+                result << line.key;
+        }
+    }
+    return result;
+}
+
+std::optional<QString> IniDocument::value(const QString &section, const QString &key) const
+{
+    const Section *found = findSection(section);
+    if (!found)
+        return std::nullopt;
+    const qsizetype at = findKey(*found, key);
+    if (at < 0)
+        return std::nullopt;
+    return found->lines[at].value;
+}
+
+void IniDocument::addSection(const QString &section)
+{
+    if (findSection(section))
+        return;
+    m_sections.append(Section{QLatin1Char('[') + section + QLatin1Char(']'), section, {}});
+}
+
+void IniDocument::setValue(const QString &section, const QString &key, const QString &value)
+{
+    addSection(section);
+    Section *found = findSection(section);
+    if (const qsizetype existing = findKey(*found, key); existing >= 0) {
+        Line &line = found->lines[existing];
+        line.value = value;
+        line.text = line.key + QLatin1Char('=') + value;
+        return;
+    }
+    // After the section's last entry, so trailing blank lines stay between sections.
+    qsizetype at = found->lines.size();
+    while (at > 0 && found->lines[at - 1].text.trimmed().isEmpty())
+        --at;
+    found->lines.insert(at, Line{key + QLatin1Char('=') + value, key, value, true});
+}
+
+void IniDocument::removeKey(const QString &section, const QString &key)
+{
+    Section *found = findSection(section);
+    if (!found)
+        return;
+    found->lines.removeIf([&](const Line &line) { return line.isEntry && sameName(line.key, key); });
+}
+
+void IniDocument::removeSection(const QString &section)
+{
+    m_sections.removeIf([&](const Section &s) { return sameName(s.name, section); });
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// A sectioned "key=value" text file held in memory so that it can be changed
+// and written back with everything else in it kept: comments, blank lines,
+// unknown sections and keys, the line-end style and the text encoding.
+// Section and key names match without case; the first section or key of a
+// name is the one that counts.
+class IniDocument {
+public:
+    // Nothing when the bytes are not a sectioned text file (NUL bytes, or text
+    // without any section).
+    static std::optional<IniDocument> parse(const QByteArray &bytes);
+    QByteArray serialize() const;
+
+    bool hasSection(const QString &section) const;
+    // Keys of the section in file order.
+    QStringList keys(const QString &section) const;
+    std::optional<QString> value(const QString &section, const QString &key) const;
+
+    // Appends the section at the end and the key at the end of its section when new.
+    void setValue(const QString &section, const QString &key, const QString &value);
+    void removeKey(const QString &section, const QString &key);
+    // Removes every section of that name.
+    void removeSection(const QString &section);
+    void addSection(const QString &section);
+
+private:
+    struct Line {
+        QString text;
+        // Set for "key=value" lines.
+        QString key;
+        QString value;
+        bool isEntry = false;
+    };
+    struct Section {
+        QString header;
+        QString name;
+        QList<Line> lines;
+    };
+
+    Section *findSection(const QString &name);
+    const Section *findSection(const QString &name) const;
+    static qsizetype findKey(const Section &section, const QString &key);
+
+    QList<Line> m_preamble;
+    QList<Section> m_sections;
+    QByteArray m_lineEnd = "\n";
+    bool m_latin1 = false;
+};

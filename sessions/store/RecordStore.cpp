@@ -1,0 +1,302 @@
+#include "sessions/store/RecordStore.h"
+
+#include "shell/FileNames.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QSaveFile>
+
+namespace {
+
+const QString indexSection = QStringLiteral("Index");
+const QString defaultsSection = QStringLiteral("Defaults");
+const QString entriesKey = QStringLiteral("_Entries");
+const QString listed = QStringLiteral("#");
+constexpr int lockWaitMs = 10000;
+constexpr int staleLockMs = 2000;
+
+// Line breaks would end the line and start new keys or sections.
+QString oneLine(QString text)
+{
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text.trimmed();
+}
+
+} // namespace
+
+TRecordStore::TRecordStore(
+    const QString &fileName, const StoreFields &fields, const QString &keyField, const QString &fallbackDir)
+    : m_fileName(fileName)
+    , m_fields(fields)
+    , m_fallbackDir(fallbackDir)
+{
+    if (m_fields.isEmpty())
+        fail(StoreError::Code::FieldListEmpty, QStringLiteral("The record has no fields"));
+    int size = 0;
+    for (qsizetype i = 0; i < m_fields.size(); ++i) {
+        const StoreField &field = m_fields[i];
+        if (field.name.isEmpty() || field.name.size() > maxFieldNameLength || field.maxLength < 1)
+            fail(StoreError::Code::FieldTooLong,
+                QStringLiteral("Field name \"%1\" is not usable").arg(field.name));
+        if (field.name.compare(keyField, Qt::CaseInsensitive) == 0)
+            m_key = i;
+        size += field.maxLength + 1;
+    }
+    if (m_key < 0)
+        fail(StoreError::Code::FieldListEmpty,
+            QStringLiteral("The key field %1 is not in the record").arg(keyField));
+    if (m_fields[m_key].maxLength > maxKeyLength)
+        fail(StoreError::Code::FieldTooLong, QStringLiteral("The key field %1 is too long").arg(keyField));
+    if (size > maxRecordSize)
+        fail(StoreError::Code::RecordTooLarge, QStringLiteral("A record takes %1 bytes").arg(size));
+}
+
+void TRecordStore::fail(StoreError::Code code, const QString &message) const
+{
+    throw StoreError(code, message);
+}
+
+void TRecordStore::setFileName(const QString &fileName)
+{
+    const bool wasOpen = isOpen();
+    m_fileName = fileName;
+    m_path.clear();
+    m_size = -1;
+    if (wasOpen)
+        open();
+}
+
+QString TRecordStore::resolvePath() const
+{
+    const QString named = FileNames::resolve(m_fileName);
+    if (QFileInfo::exists(named) || m_fileName.contains(QLatin1Char('/')) || m_fallbackDir.isEmpty())
+        return named;
+    return FileNames::lookup(m_fallbackDir, m_fileName);
+}
+
+IniDocument TRecordStore::load()
+{
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly))
+        fail(StoreError::Code::CannotRead,
+            QStringLiteral("%1 cannot be read: %2").arg(m_path, file.errorString()));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        fail(StoreError::Code::CannotRead,
+            QStringLiteral("%1 cannot be read: %2").arg(m_path, file.errorString()));
+    const QFileInfo info(m_path);
+    m_stamp = info.lastModified();
+    m_size = info.size();
+    if (auto doc = IniDocument::parse(bytes))
+        return *doc;
+
+    // Not a file of this kind: keep it aside and start afresh, never overwrite it.
+    const QString aside = m_path + QStringLiteral(".unreadable-")
+        + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
+    if (!QFile::rename(m_path, aside))
+        fail(StoreError::Code::CannotRead,
+            QStringLiteral("%1 is not a readable record file and could not be moved aside").arg(m_path));
+    if (m_warn) {
+        m_warn(QStringLiteral("%1 could not be read and was kept as %2. A new, empty file was started.")
+                   .arg(QDir::toNativeSeparators(m_path), QDir::toNativeSeparators(aside)));
+    }
+    m_size = -1;
+    return IniDocument();
+}
+
+bool TRecordStore::changedOnDisk() const
+{
+    const QFileInfo info(m_path);
+    return !info.exists() || info.size() != m_size || info.lastModified() != m_stamp;
+}
+
+const IniDocument &TRecordStore::current()
+{
+    open();
+    if (!changedOnDisk())
+        return m_doc;
+    if (QFileInfo::exists(m_path))
+        m_doc = load();
+    else
+        m_size = -1;
+    // Missing, or set aside as unreadable: start an empty file.
+    if (m_size < 0)
+        modify([](IniDocument &) {});
+    return m_doc;
+}
+
+void TRecordStore::open(bool create)
+{
+    if (isOpen())
+        return;
+    const QString path = resolvePath();
+    if (!QFileInfo::exists(path) && !create)
+        fail(StoreError::Code::RecordNotFound, QStringLiteral("%1 does not exist").arg(path));
+    m_path = path;
+    m_size = -1;
+    if (!QFileInfo::exists(m_path))
+        modify([](IniDocument &) {});
+}
+
+void TRecordStore::setCount(IniDocument &doc) const
+{
+    doc.addSection(indexSection);
+    doc.setValue(defaultsSection, entriesKey, QString::number(doc.keys(indexSection).size()));
+}
+
+void TRecordStore::modify(const std::function<void(IniDocument &)> &change)
+{
+    const QFileInfo info(m_path);
+    if (!QDir().mkpath(info.path()))
+        fail(StoreError::Code::CannotWrite, QStringLiteral("Cannot create the folder %1").arg(info.path()));
+    QLockFile lock(m_path + QStringLiteral(".lock"));
+    lock.setStaleLockTime(staleLockMs);
+    if (!lock.tryLock(lockWaitMs))
+        fail(StoreError::Code::CannotWrite, QStringLiteral("%1 is locked by another program").arg(m_path));
+
+    if (!QFileInfo::exists(m_path)) {
+        m_doc = IniDocument();
+        m_size = -1;
+    } else if (changedOnDisk()) {
+        m_doc = load();
+    }
+    IniDocument doc = m_doc;
+    change(doc);
+    setCount(doc);
+
+    QSaveFile out(m_path);
+    const QByteArray bytes = doc.serialize();
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
+        m_size = -1;
+        fail(StoreError::Code::CannotWrite,
+            QStringLiteral("%1 cannot be written: %2").arg(m_path, out.errorString()));
+    }
+    m_doc = doc;
+    const QFileInfo written(m_path);
+    m_stamp = written.lastModified();
+    m_size = written.size();
+}
+
+QStringList TRecordStore::names()
+{
+    return current().keys(indexSection);
+}
+
+int TRecordStore::count()
+{
+    return int(names().size());
+}
+
+bool TRecordStore::exists(const QString &name)
+{
+    return current().value(indexSection, oneLine(name)).has_value();
+}
+
+void TRecordStore::read(const QString &name, StoreRecord &record)
+{
+    const IniDocument &doc = current();
+    const QString key = oneLine(name);
+    if (!doc.value(indexSection, key))
+        fail(StoreError::Code::RecordNotFound, QStringLiteral("No record %1").arg(name));
+    record = emptyRecord();
+    const QStringList listedNames = doc.keys(indexSection);
+    for (qsizetype i = 0; i < m_fields.size(); ++i) {
+        if (i == m_key) {
+            // The name as listed, in its stored spelling.
+            for (const QString &n : listedNames) {
+                if (n.compare(key, Qt::CaseInsensitive) == 0)
+                    record.setValue(i, n);
+            }
+            continue;
+        }
+        std::optional<QString> text = doc.value(key, m_fields[i].name);
+        if (!text)
+            text = doc.value(defaultsSection, m_fields[i].name);
+        record.setValue(i, text && *text != listed ? *text : QString());
+    }
+}
+
+StoreRecord TRecordStore::read(const QString &name)
+{
+    StoreRecord record = emptyRecord();
+    read(name, record);
+    return record;
+}
+
+QString TRecordStore::checkedName(const StoreRecord &record) const
+{
+    const QString name = oneLine(record.value(m_key));
+    if (name.isEmpty() || name.contains(QLatin1Char('=')) || name.startsWith(QLatin1Char(';'))
+        || name.startsWith(QLatin1Char('[')))
+        fail(StoreError::Code::InvalidName,
+            QStringLiteral("\"%1\" cannot be used as a record name").arg(name));
+    return name;
+}
+
+void TRecordStore::writeRecord(IniDocument &doc, const QString &name, const StoreRecord &record) const
+{
+    doc.addSection(name);
+    for (qsizetype i = 0; i < m_fields.size(); ++i) {
+        if (i == m_key)
+            continue;
+        const QString &field = m_fields[i].name;
+        const QString text = oneLine(record.value(i));
+        if (!text.isEmpty())
+            doc.setValue(name, field, text);
+        else if (doc.value(name, field).value_or(QString()).startsWith(listed))
+            doc.setValue(name, field, listed);
+        else
+            doc.removeKey(name, field);
+    }
+}
+
+void TRecordStore::add(const StoreRecord &record)
+{
+    const QString name = checkedName(record);
+    open();
+    modify([&](IniDocument &doc) {
+        if (doc.value(indexSection, name))
+            fail(StoreError::Code::RecordExists, QStringLiteral("Record %1 exists").arg(name));
+        if (doc.keys(indexSection).size() >= maxRecords)
+            fail(StoreError::Code::DatabaseFull, QStringLiteral("The file holds %1 records").arg(maxRecords));
+        doc.setValue(indexSection, name, listed);
+        writeRecord(doc, name, record);
+    });
+}
+
+void TRecordStore::update(const QString &oldName, const StoreRecord &record)
+{
+    const QString name = checkedName(record);
+    const QString old = oneLine(oldName);
+    open();
+    modify([&](IniDocument &doc) {
+        if (!doc.value(indexSection, old))
+            fail(StoreError::Code::RecordNotFound, QStringLiteral("No record %1").arg(oldName));
+        if (name.compare(old, Qt::CaseInsensitive) == 0) {
+            writeRecord(doc, old, record);
+            return;
+        }
+        // Checked before anything is removed, so a failed rename loses nothing.
+        if (doc.value(indexSection, name))
+            fail(StoreError::Code::RecordExists, QStringLiteral("Record %1 exists").arg(name));
+        doc.removeKey(indexSection, old);
+        doc.removeSection(old);
+        doc.setValue(indexSection, name, listed);
+        writeRecord(doc, name, record);
+    });
+}
+
+void TRecordStore::remove(const QString &name)
+{
+    const QString key = oneLine(name);
+    open();
+    modify([&](IniDocument &doc) {
+        if (!doc.value(indexSection, key))
+            fail(StoreError::Code::RecordNotFound, QStringLiteral("No record %1").arg(name));
+        doc.removeKey(indexSection, key);
+        doc.removeSection(key);
+    });
+}

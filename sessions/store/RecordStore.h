@@ -1,0 +1,77 @@
+#pragma once
+
+#include "sessions/store/IniDocument.h"
+#include "sessions/store/StoreError.h"
+#include "sessions/store/StoreRecord.h"
+
+#include <QDateTime>
+#include <functional>
+
+// Records kept in a sectioned text file: section "Index" lists every record name
+// (value "#"), section "Defaults" holds "_Entries" (the count) and default
+// values for missing keys, and each record has a section named by its key field
+// with one key per other field. Empty fields are not stored; a stored "#"
+// reads as empty. Every operation is on disk, atomically replaced, when it
+// returns; other content of the file is kept.
+class TRecordStore {
+public:
+    static constexpr int maxRecords = 999;
+    static constexpr int maxKeyLength = 31;
+    static constexpr int maxFieldNameLength = 21;
+    static constexpr int maxRecordSize = 65520;
+
+    // Throws a StoreError for a field list it cannot hold. A bare file name that
+    // does not exist is looked for in (and created in) `fallbackDir`.
+    TRecordStore(const QString &fileName, const StoreFields &fields, const QString &keyField,
+        const QString &fallbackDir = QString());
+
+    // Reopens at once when the store is in use.
+    void setFileName(const QString &fileName);
+    QString fileName() const { return m_fileName; }
+    // The file actually used, once open.
+    QString filePath() const { return m_path; }
+
+    // Called with a message for the user when the file had to be set aside.
+    void setWarningHandler(std::function<void(const QString &)> handler) { m_warn = std::move(handler); }
+
+    // Opens the store, creating an empty one when the file does not exist.
+    // Done automatically by every operation.
+    void open(bool create = true);
+    bool isOpen() const { return !m_path.isEmpty(); }
+
+    int count();
+    QStringList names();
+    bool exists(const QString &name);
+    StoreRecord read(const QString &name);
+    void read(const QString &name, StoreRecord &record);
+    void add(const StoreRecord &record);
+    void update(const QString &oldName, const StoreRecord &record);
+    void remove(const QString &name);
+
+    StoreRecord emptyRecord() const { return StoreRecord(m_fields); }
+
+private:
+    QString resolvePath() const;
+    // The file as it is on disk now (re-read only when it changed).
+    const IniDocument &current();
+    IniDocument load();
+    bool changedOnDisk() const;
+    // Runs `change` on the current file under the file lock and writes it back.
+    void modify(const std::function<void(IniDocument &)> &change);
+    void writeRecord(IniDocument &doc, const QString &name, const StoreRecord &record) const;
+    void setCount(IniDocument &doc) const;
+    QString checkedName(const StoreRecord &record) const;
+    [[noreturn]] void fail(StoreError::Code code, const QString &message) const;
+
+    QString m_fileName;
+    StoreFields m_fields;
+    qsizetype m_key = -1;
+    QString m_fallbackDir;
+    std::function<void(const QString &)> m_warn;
+
+    QString m_path;
+    IniDocument m_doc;
+    // Identity of the file m_doc was read from.
+    QDateTime m_stamp;
+    qint64 m_size = -1;
+};

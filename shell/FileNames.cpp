@@ -1,0 +1,31 @@
+#include "shell/FileNames.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace FileNames {
+
+QString lookup(const QString &folder, const QString &name)
+{
+    const QDir dir(folder.isEmpty() ? QStringLiteral(".") : folder);
+    const QString exact = folder.isEmpty() ? name : dir.filePath(name);
+    if (QFileInfo::exists(exact))
+        return exact;
+    const QStringList entries
+        = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QString &entry : entries) {
+        if (entry.compare(name, Qt::CaseInsensitive) == 0)
+            return folder.isEmpty() ? entry : dir.filePath(entry);
+    }
+    return exact;
+}
+
+QString resolve(const QString &path)
+{
+    const int slash = path.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0)
+        return lookup(QString(), path);
+    return lookup(path.left(slash + 1), path.mid(slash + 1));
+}
+
+} // namespace FileNames

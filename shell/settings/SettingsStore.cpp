@@ -1,0 +1,227 @@
+#include "shell/settings/SettingsStore.h"
+
+#include "shell/TLog.h"
+#include "shell/UserPrompt.h"
+#include "shell/settings/SettingsDocument.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLockFile>
+#include <QSaveFile>
+
+namespace {
+
+const QString keyPath = QStringLiteral("/Ornwick/Tarnex/7.0");
+// How long a write waits for another instance's write to finish.
+constexpr int lockWaitMs = 10000;
+// A lock file left empty by a writer killed while taking it carries no process
+// id; it is taken as stale after this long. A live holder keeps its native lock
+// on the file, so its lock is never removed.
+constexpr int staleLockMs = 2000;
+
+QString withKey(QString base)
+{
+    while (base.endsWith(QLatin1Char('/')))
+        base.chop(1);
+    return base + keyPath;
+}
+
+} // namespace
+
+SettingsFolders SettingsFolders::fromEnvironment(const QProcessEnvironment &env)
+{
+    QString user = env.value(QStringLiteral("TARNEX_CONFIG_HOME"));
+    if (user.isEmpty())
+        user = env.value(QStringLiteral("XDG_CONFIG_HOME"));
+    if (user.isEmpty())
+        user = env.value(QStringLiteral("HOME"), QDir::homePath()) + QStringLiteral("/.config");
+    const QString machine = env.value(QStringLiteral("TARNEX_SYSTEM_CONFIG"), QStringLiteral("/etc/xdg"));
+    return {withKey(user), withKey(machine)};
+}
+
+SettingsStore::SettingsStore(SettingsFolders folders, TLog &log, UserPrompt &prompt)
+    : m_folders(std::move(folders))
+    , m_log(log)
+    , m_prompt(prompt)
+{ }
+
+QString SettingsStore::folder() const
+{
+    return m_root == Root::User ? m_folders.user : m_folders.machine;
+}
+
+QString SettingsStore::filePath() const
+{
+    return folder() + QLatin1Char('/') + fileName();
+}
+
+void SettingsStore::fail(const QString &text)
+{
+    m_log.write(text);
+    m_prompt.warning(text);
+}
+
+template <typename T, typename Get>
+T SettingsStore::readValue(
+    const QString &what, const QString &failure, const QString &section, const QString &name, T def, Get get)
+{
+    const QString path = section + QLatin1Char('\\') + name;
+    m_log.write(what + path);
+    QFile file(filePath());
+    if (!file.open(QIODevice::ReadOnly))
+        return def;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return def;
+    const SettingsDocument doc = SettingsDocument::parse(bytes);
+    if (!doc.typeOf(name))
+        return def;
+    const auto value = get(doc);
+    if (!value) {
+        fail(failure + path);
+        return def;
+    }
+    return *value;
+}
+
+QString SettingsStore::ReadSettingString(const QString &section, const QString &name, const QString &def)
+{
+    return readValue(QStringLiteral("Reading string:"), QStringLiteral("Failed on read string:"), section,
+        name, def, [&](const SettingsDocument &doc) { return doc.string(name); });
+}
+
+qint32 SettingsStore::ReadSettingInteger(const QString &section, const QString &name, qint32 def)
+{
+    return readValue(QStringLiteral("Reading Integer:"), QStringLiteral("Failed on read integer:"), section,
+        name, def, [&](const SettingsDocument &doc) { return doc.integer(name); });
+}
+
+bool SettingsStore::ReadSettingBool(const QString &section, const QString &name, bool def)
+{
+    return readValue(QStringLiteral("Reading Boolean:"), QStringLiteral("Failed on read boolean:"), section,
+        name, def, [&](const SettingsDocument &doc) -> std::optional<bool> {
+            const auto value = doc.integer(name);
+            if (!value)
+                return std::nullopt;
+            return *value != 0;
+        });
+}
+
+QByteArray SettingsStore::ReadSettingBinary(const QString &section, const QString &name)
+{
+    return readValue(QStringLiteral("Reading BinaryData:"), QStringLiteral("Failed on read binary data:"),
+        section, name, QByteArray(), [&](const SettingsDocument &doc) -> std::optional<QByteArray> {
+            auto value = doc.binary(name);
+            if (value)
+                value->truncate(maxBinaryRead);
+            return value;
+        });
+}
+
+template <typename Set>
+void SettingsStore::writeValue(const QString &failure, const QString &section, const QString &name, Set set)
+{
+    const QString dir = folder();
+    const QString path = filePath();
+    bool ok = QDir().mkpath(dir);
+    QLockFile lock(path + QStringLiteral(".lock"));
+    lock.setStaleLockTime(staleLockMs);
+    ok = ok && lock.tryLock(lockWaitMs);
+    if (ok) {
+        QFile current(path);
+        QByteArray bytes;
+        if (current.exists()) {
+            ok = current.open(QIODevice::ReadOnly);
+            bytes = current.readAll();
+            ok = ok && current.error() == QFileDevice::NoError;
+        } else {
+            bytes = QByteArrayLiteral(
+                "# Tarnex settings: Name=str:text, Name=int:number or Name=bin:hex bytes\n");
+        }
+        if (ok) {
+            SettingsDocument doc = SettingsDocument::parse(bytes);
+            set(doc);
+            QSaveFile out(path);
+            ok = out.open(QIODevice::WriteOnly);
+            const QByteArray text = doc.serialize();
+            ok = ok && out.write(text) == text.size();
+            ok = ok && out.commit();
+        }
+    }
+    if (!ok)
+        fail(failure + section + QLatin1Char('\\') + name);
+}
+
+void SettingsStore::WriteSettingString(const QString &section, const QString &name, const QString &value)
+{
+    writeValue(QStringLiteral("Failed on write string:"), section, name,
+        [&](SettingsDocument &doc) { doc.setString(name, value); });
+}
+
+void SettingsStore::WriteSettingInteger(const QString &section, const QString &name, qint32 value)
+{
+    writeValue(QStringLiteral("Failed on write Integer:"), section, name,
+        [&](SettingsDocument &doc) { doc.setInteger(name, value); });
+}
+
+void SettingsStore::WriteSettingBool(const QString &section, const QString &name, bool value)
+{
+    writeValue(QStringLiteral("Failed on write boolean:"), section, name,
+        [&](SettingsDocument &doc) { doc.setInteger(name, value ? 1 : 0); });
+}
+
+void SettingsStore::WriteSettingBinary(const QString &section, const QString &name, const QByteArray &value)
+{
+    writeValue(QStringLiteral("Failed on write BinaryData:"), section, name,
+        [&](SettingsDocument &doc) { doc.setBinary(name, value); });
+}
+
+QString SettingsStore::read(const StringSetting &setting)
+{
+    return read(setting, QString::fromUtf8(setting.def ? setting.def : ""));
+}
+
+QString SettingsStore::read(const StringSetting &setting, const QString &def)
+{
+    return ReadSettingString(QString(), QString::fromLatin1(setting.name), def);
+}
+
+qint32 SettingsStore::read(const IntegerSetting &setting)
+{
+    return read(setting, setting.def);
+}
+
+qint32 SettingsStore::read(const IntegerSetting &setting, qint32 def)
+{
+    return ReadSettingInteger(QString(), QString::fromLatin1(setting.name), def);
+}
+
+bool SettingsStore::read(const BooleanSetting &setting)
+{
+    return ReadSettingBool(QString(), QString::fromLatin1(setting.name), setting.def);
+}
+
+QByteArray SettingsStore::read(const BinarySetting &setting)
+{
+    return ReadSettingBinary(QString(), QString::fromLatin1(setting.name));
+}
+
+void SettingsStore::write(const StringSetting &setting, const QString &value)
+{
+    WriteSettingString(QString(), QString::fromLatin1(setting.writeName()), value);
+}
+
+void SettingsStore::write(const IntegerSetting &setting, qint32 value)
+{
+    WriteSettingInteger(QString(), QString::fromLatin1(setting.writeName()), value);
+}
+
+void SettingsStore::write(const BooleanSetting &setting, bool value)
+{
+    WriteSettingBool(QString(), QString::fromLatin1(setting.writeName()), value);
+}
+
+void SettingsStore::write(const BinarySetting &setting, const QByteArray &value)
+{
+    WriteSettingBinary(QString(), QString::fromLatin1(setting.name), value);
+}

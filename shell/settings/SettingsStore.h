@@ -1,0 +1,78 @@
+#pragma once
+
+#include "shell/settings/SettingsTable.h"
+
+#include <QByteArray>
+#include <QProcessEnvironment>
+#include <QString>
+
+class TLog;
+class UserPrompt;
+
+// Where the two settings files live.
+struct SettingsFolders {
+    // Per user: $TARNEX_CONFIG_HOME (else $XDG_CONFIG_HOME, else ~/.config) + /Ornwick/Tarnex/7.0
+    QString user;
+    // Machine-wide: $TARNEX_SYSTEM_CONFIG (else /etc/xdg) + /Ornwick/Tarnex/7.0
+    QString machine;
+
+    static SettingsFolders fromEnvironment(
+        const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment());
+};
+
+// The program's flat named settings. Every call reads or rewrites the file
+// itself, so other instances' writes are never lost: a write takes the file's
+// lock, reads it again, changes one value and replaces the file atomically.
+// Reading logs a line; failures are logged and shown as warnings, and the
+// default (or the old stored value) stays in effect.
+class SettingsStore {
+public:
+    enum class Root { User, Machine };
+
+    SettingsStore(SettingsFolders folders, TLog &log, UserPrompt &prompt);
+
+    // The machine root is used around single accesses to the administrator password.
+    void setRoot(Root root) { m_root = root; }
+    Root root() const { return m_root; }
+    QString filePath() const;
+    static QString fileName() { return QStringLiteral("settings.conf"); }
+
+    QString ReadSettingString(const QString &section, const QString &name, const QString &def);
+    qint32 ReadSettingInteger(const QString &section, const QString &name, qint32 def);
+    bool ReadSettingBool(const QString &section, const QString &name, bool def);
+    // At most the first 1024 bytes of the stored value; empty when absent.
+    QByteArray ReadSettingBinary(const QString &section, const QString &name);
+
+    void WriteSettingString(const QString &section, const QString &name, const QString &value);
+    void WriteSettingInteger(const QString &section, const QString &name, qint32 value);
+    void WriteSettingBool(const QString &section, const QString &name, bool value);
+    void WriteSettingBinary(const QString &section, const QString &name, const QByteArray &value);
+
+    // The same through the settings table, with the empty section.
+    QString read(const StringSetting &setting);
+    QString read(const StringSetting &setting, const QString &def);
+    qint32 read(const IntegerSetting &setting);
+    qint32 read(const IntegerSetting &setting, qint32 def);
+    bool read(const BooleanSetting &setting);
+    QByteArray read(const BinarySetting &setting);
+    void write(const StringSetting &setting, const QString &value);
+    void write(const IntegerSetting &setting, qint32 value);
+    void write(const BooleanSetting &setting, bool value);
+    void write(const BinarySetting &setting, const QByteArray &value);
+
+    static constexpr int maxBinaryRead = 1024;
+
+private:
+    template <typename T, typename Get>
+    T readValue(const QString &what, const QString &failure, const QString &section, const QString &name,
+        T def, Get get);
+    template <typename Set>
+    void writeValue(const QString &failure, const QString &section, const QString &name, Set set);
+    QString folder() const;
+    void fail(const QString &text);
+
+    SettingsFolders m_folders;
+    TLog &m_log;
+    UserPrompt &m_prompt;
+    Root m_root = Root::User;
+};

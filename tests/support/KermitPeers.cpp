@@ -1,0 +1,144 @@
+#include "support/KermitPeers.h"
+
+#include "comms/link/IoDeviceLink.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QSerialPort>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// Waits for the engine to finish and the peer to exit, up to timeoutMs.
+PeerOutcome await(ProtocolEngine &engine, QProcess &peer, int timeoutMs, QIODevice *extraOutput = nullptr)
+{
+    PeerOutcome outcome;
+    QObject::connect(
+        &engine, &ProtocolEngine::finished, &engine, [&outcome](int code) { outcome.engineCode = code; });
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < timeoutMs && (outcome.engineCode < 0 || peer.state() != QProcess::NotRunning)) {
+        QTest::qWait(20);
+    }
+    if (peer.state() != QProcess::NotRunning) {
+        peer.kill();
+        peer.waitForFinished(5000);
+    } else {
+        outcome.exitCode = peer.exitStatus() == QProcess::NormalExit ? peer.exitCode() : -1;
+    }
+    outcome.peerOutput = peer.readAllStandardError();
+    if (extraOutput)
+        outcome.peerOutput += extraOutput->readAll();
+    return outcome;
+}
+
+} // namespace
+
+PeerOutcome runOverPipes(ProtocolEngine &engine, bool sending, const QString &program,
+    const QStringList &arguments, const QString &workDir, int timeoutMs)
+{
+    QProcess peer;
+    peer.setWorkingDirectory(workDir);
+    peer.setProgram(program);
+    peer.setArguments(arguments);
+    peer.start();
+    if (!peer.waitForStarted(30000))
+        return {};
+    IoDeviceLink link(&peer);
+    engine.setLink(&link);
+    if (sending)
+        engine.startTransmit();
+    else
+        engine.startReceive();
+    PeerOutcome outcome = await(engine, peer, timeoutMs);
+    if (engine.inProgress())
+        engine.cancel();
+    return outcome;
+}
+
+PeerOutcome runOverPty(ProtocolEngine &engine, bool sending, const QString &program,
+    const QStringList &arguments, const QString &workDir, int timeoutMs)
+{
+    QTemporaryDir ptys;
+    const QString ours = ptys.filePath(QStringLiteral("ours"));
+    const QString theirs = ptys.filePath(QStringLiteral("theirs"));
+    QProcess socat;
+    socat.start(QStringLiteral("socat"),
+        {QStringLiteral("pty,raw,echo=0,link=") + ours, QStringLiteral("pty,raw,echo=0,link=") + theirs});
+    for (int i = 0; i < 500 && !(QFile::exists(ours) && QFile::exists(theirs)); ++i)
+        QTest::qWait(20);
+    PeerOutcome outcome;
+    QSerialPort port(QFileInfo(ours).symLinkTarget());
+    if (port.open(QIODevice::ReadWrite)) {
+        port.setBaudRate(115200);
+        QStringList args;
+        for (const QString &a : arguments)
+            args << QString(a).replace(QStringLiteral("%PTY%"), QFileInfo(theirs).symLinkTarget());
+        QProcess peer;
+        peer.setWorkingDirectory(workDir);
+        peer.setProcessChannelMode(QProcess::MergedChannels);
+        peer.start(program, args);
+        if (peer.waitForStarted(30000)) {
+            IoDeviceLink link(&port);
+            engine.setLink(&link);
+            if (sending)
+                engine.startTransmit();
+            else
+                engine.startReceive();
+            outcome = await(engine, peer, timeoutMs, &peer);
+            if (engine.inProgress())
+                engine.cancel();
+        }
+        port.close();
+    }
+    socat.terminate();
+    socat.waitForFinished(5000);
+    return outcome;
+}
+
+QString writeFile(const QString &dir, const QString &name, const QByteArray &content)
+{
+    const QString path = QDir(dir).filePath(name);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(content);
+    return path;
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray randomBytes(int size, quint32 seed)
+{
+    QRandomGenerator rng(seed);
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (char &b : bytes)
+        b = static_cast<char>(rng.bounded(256));
+    return bytes;
+}
+
+QByteArray everyByteValue(int repeats)
+{
+    QByteArray bytes;
+    for (int r = 0; r < repeats; ++r)
+        for (int v = 0; v < 256; ++v)
+            bytes.append(static_cast<char>(v));
+    return bytes;
+}
+
+QString describe(const ProtocolEngine &engine, const PeerOutcome &outcome)
+{
+    return QStringLiteral("code %1 (%2), last problem \"%3\", peer exit %4: %5")
+        .arg(outcome.engineCode)
+        .arg(transferResultText(outcome.engineCode), engine.status().lastError)
+        .arg(outcome.exitCode)
+        .arg(QString::fromLocal8Bit(outcome.peerOutput.right(600)));
+}

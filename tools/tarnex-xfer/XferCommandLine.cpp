@@ -1,0 +1,236 @@
+#include "XferCommandLine.h"
+
+#include <QCommandLineParser>
+
+#include <cstdio>
+
+namespace {
+
+const char *const description
+    = R"HELP(Runs one file transfer over standard input and output, a serial line or TCP.
+
+  tarnex-xfer send    --protocol P [options] FILE...
+  tarnex-xfer receive --protocol P [options] [--dir DIR] [--file NAME]
+
+Protocols (name or number): xmodem 1, xmodem-crc 2, xmodem-1k 3, xmodem-1kg 4,
+ymodem 5, ymodem-g 6, zmodem 7, kermit 8, ascii 9, bplus 10.
+
+The line is standard input and output unless --serial, --tcp or --listen is
+given; then nothing but protocol bytes goes to standard output and messages go
+to standard error. --tcp and --listen need --raw (plain TCP) in this build.
+
+Write-fail actions (--write-fail, not for Zmodem): 0 none, 1 reject, 2 rename,
+3 overwrite. Zmodem file options (--zmodem-file-option): 0 none, 1 newer or
+longer, 2 CRC different, 3 append, 4 overwrite, 5 newer, 6 different, 7 reject.
+ASCII CR and LF translations: 0 none, 1 strip, 2 add CR before, 3 add LF after.
+
+Exit status 0 when every file was transferred; otherwise the result code, with
+one line "tarnex-xfer: <message> (code N)" on standard error.)HELP";
+
+struct IntOption {
+    const char *name;
+    int low;
+    int high;
+};
+
+bool readInt(const QCommandLineParser &parser, const IntOption &spec, int *value, QString *error)
+{
+    const QString name = QString::fromLatin1(spec.name);
+    if (!parser.isSet(name))
+        return true;
+    bool ok = false;
+    const int number = parser.value(name).toInt(&ok);
+    if (!ok || number < spec.low || number > spec.high) {
+        *error = QStringLiteral("--%1 wants a number from %2 to %3, not \"%4\"")
+                     .arg(name)
+                     .arg(spec.low)
+                     .arg(spec.high)
+                     .arg(parser.value(name));
+        return false;
+    }
+    *value = number;
+    return true;
+}
+
+bool parseLine(const QCommandLineParser &parser, XferRequest *request, QString *error)
+{
+    const int lines = int(parser.isSet(QStringLiteral("serial"))) + int(parser.isSet(QStringLiteral("tcp")))
+        + int(parser.isSet(QStringLiteral("listen")));
+    if (lines > 1) {
+        *error = QStringLiteral("give only one of --serial, --tcp and --listen");
+        return false;
+    }
+    request->raw = parser.isSet(QStringLiteral("raw"));
+    int baud = request->baud;
+    if (!readInt(parser, {"baud", 50, 4000000}, &baud, error))
+        return false;
+    request->baud = baud;
+    if (parser.isSet(QStringLiteral("serial"))) {
+        request->line = XferRequest::Line::Serial;
+        request->device = parser.value(QStringLiteral("serial"));
+    } else if (parser.isSet(QStringLiteral("tcp"))) {
+        request->line = XferRequest::Line::Tcp;
+        const QString target = parser.value(QStringLiteral("tcp"));
+        const qsizetype colon = target.lastIndexOf(QLatin1Char(':'));
+        bool ok = false;
+        const uint port = colon > 0 ? target.mid(colon + 1).toUInt(&ok) : 0;
+        if (!ok || port == 0 || port > 65535) {
+            *error = QStringLiteral("--tcp wants HOST:PORT, not \"%1\"").arg(target);
+            return false;
+        }
+        request->host = target.left(colon);
+        request->port = static_cast<quint16>(port);
+    } else if (parser.isSet(QStringLiteral("listen"))) {
+        request->line = XferRequest::Line::Listen;
+        int port = 0;
+        if (!readInt(parser, {"listen", 1, 65535}, &port, error))
+            return false;
+        request->port = static_cast<quint16>(port);
+    }
+    if ((request->line == XferRequest::Line::Tcp || request->line == XferRequest::Line::Listen)
+        && !request->raw) {
+        *error = QStringLiteral("telnet is not available in this build; add --raw for plain TCP");
+        return false;
+    }
+    return true;
+}
+
+bool parseOptions(const QCommandLineParser &parser, ProtocolOptions *options, QString *error)
+{
+    options->zmodem8K = parser.isSet(QStringLiteral("zmodem-8k"));
+    options->zmodemRecover = parser.isSet(QStringLiteral("zmodem-recover"));
+    options->zmodemOptionOverride = parser.isSet(QStringLiteral("zmodem-override"));
+    options->zmodemSkipNoFile = parser.isSet(QStringLiteral("zmodem-skip-no-file"));
+    options->honorDirectory = parser.isSet(QStringLiteral("honor-dir"));
+    options->includeDirectory = parser.isSet(QStringLiteral("include-dir"));
+    int fileOption = static_cast<int>(options->zmodemFileOption);
+    int writeFail = static_cast<int>(options->writeFailAction);
+    int cr = static_cast<int>(options->asciiCr);
+    int lf = static_cast<int>(options->asciiLf);
+    if (!readInt(parser, {"zmodem-file-option", 0, 7}, &fileOption, error)
+        || !readInt(parser, {"write-fail", 0, 3}, &writeFail, error)
+        || !readInt(parser, {"ascii-char-delay", 0, 60000}, &options->asciiCharDelayMs, error)
+        || !readInt(parser, {"ascii-line-delay", 0, 60000}, &options->asciiLineDelayMs, error)
+        || !readInt(parser, {"ascii-cr", 0, 3}, &cr, error)
+        || !readInt(parser, {"ascii-lf", 0, 3}, &lf, error)
+        || !readInt(parser, {"ascii-eof-timeout", 1, 1000000}, &options->asciiEofTimeoutTicks, error)
+        || !readInt(parser, {"kermit-max-len", 20, 9024}, &options->kermitMaxLen, error)
+        || !readInt(parser, {"kermit-windows", 0, 27}, &options->kermitMaxWindows, error)
+        || !readInt(parser, {"kermit-timeout", 1, 94}, &options->kermitTimeoutSecs, error))
+        return false;
+    options->kermitStreaming = !parser.isSet(QStringLiteral("kermit-no-streaming"));
+    options->zmodemFileOption = static_cast<ZmodemFileOption>(fileOption);
+    options->writeFailAction = static_cast<WriteFailAction>(writeFail);
+    options->asciiCr = static_cast<AsciiTranslation>(cr);
+    options->asciiLf = static_cast<AsciiTranslation>(lf);
+    return true;
+}
+
+} // namespace
+
+bool parseXferCommandLine(const QStringList &arguments, XferRequest *request, QString *error)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromUtf8(description));
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("send or receive"));
+    parser.addPositionalArgument(
+        QStringLiteral("FILE"), QStringLiteral("Files to send."), QStringLiteral("[FILE...]"));
+    const QList<QCommandLineOption> options{
+        {QStringLiteral("protocol"), QStringLiteral("Transfer protocol, by name or number."),
+            QStringLiteral("P")},
+        {QStringLiteral("dir"), QStringLiteral("Folder that receives the files (default: the current one)."),
+            QStringLiteral("DIR")},
+        {QStringLiteral("file"), QStringLiteral("Name to store a file under when the protocol carries none."),
+            QStringLiteral("NAME")},
+        {QStringLiteral("serial"), QStringLiteral("Use the serial device DEVICE."), QStringLiteral("DEVICE")},
+        {QStringLiteral("baud"), QStringLiteral("Serial speed (default 115200)."), QStringLiteral("N")},
+        {QStringLiteral("tcp"), QStringLiteral("Connect to HOST:PORT."), QStringLiteral("HOST:PORT")},
+        {QStringLiteral("listen"), QStringLiteral("Wait for one connection on PORT."),
+            QStringLiteral("PORT")},
+        {QStringLiteral("raw"), QStringLiteral("Plain TCP for --tcp and --listen, no telnet.")},
+        {QStringLiteral("zmodem-8k"), QStringLiteral("Zmodem: 8K data subpackets.")},
+        {QStringLiteral("zmodem-recover"), QStringLiteral("Zmodem: resume interrupted files.")},
+        {QStringLiteral("zmodem-override"),
+            QStringLiteral("Zmodem: our file option overrides the sender's.")},
+        {QStringLiteral("zmodem-skip-no-file"), QStringLiteral("Zmodem: skip files that do not exist here.")},
+        {QStringLiteral("zmodem-file-option"), QStringLiteral("Zmodem file management, 0-7 (default 4)."),
+            QStringLiteral("N")},
+        {QStringLiteral("write-fail"), QStringLiteral("When a received name exists, 0-3 (default 3)."),
+            QStringLiteral("N")},
+        {QStringLiteral("honor-dir"), QStringLiteral("Keep the folder names of received files.")},
+        {QStringLiteral("include-dir"), QStringLiteral("Send folder names with the files.")},
+        {QStringLiteral("ascii-char-delay"), QStringLiteral("ASCII: milliseconds between characters."),
+            QStringLiteral("MS")},
+        {QStringLiteral("ascii-line-delay"), QStringLiteral("ASCII: milliseconds between lines."),
+            QStringLiteral("MS")},
+        {QStringLiteral("ascii-cr"), QStringLiteral("ASCII: CR translation, 0-3."), QStringLiteral("N")},
+        {QStringLiteral("ascii-lf"), QStringLiteral("ASCII: LF translation, 0-3."), QStringLiteral("N")},
+        {QStringLiteral("ascii-eof-timeout"),
+            QStringLiteral("ASCII: ticks (1/18.2 s) of silence that end a receive."),
+            QStringLiteral("TICKS")},
+        {QStringLiteral("kermit-max-len"),
+            QStringLiteral("Kermit: largest packet, 20-9024 (default 80; above 94 long packets)."),
+            QStringLiteral("N")},
+        {QStringLiteral("kermit-windows"),
+            QStringLiteral("Kermit: sliding window size, 1-27, or 0 for none (default 0)."),
+            QStringLiteral("N")},
+        {QStringLiteral("kermit-timeout"),
+            QStringLiteral("Kermit: seconds to wait for a packet (default 5)."), QStringLiteral("S")},
+        {QStringLiteral("kermit-no-streaming"),
+            QStringLiteral("Kermit: do not stream even if the other side offers it.")},
+        {QStringLiteral("history"), QStringLiteral("Append one line per file to FILE."),
+            QStringLiteral("FILE")},
+        {QStringLiteral("progress"), QStringLiteral("Progress lines on standard error.")},
+    };
+    parser.addOptions(options);
+    if (!parser.parse(arguments)) {
+        *error = parser.errorText();
+        return false;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        error->clear();
+        return false;
+    }
+    QStringList positional = parser.positionalArguments();
+    const QString command = positional.isEmpty() ? QString() : positional.takeFirst();
+    if (command != QLatin1String("send") && command != QLatin1String("receive")) {
+        *error = QStringLiteral("say send or receive (see --help)");
+        return false;
+    }
+    request->sending = command == QLatin1String("send");
+    if (!parser.isSet(QStringLiteral("protocol"))) {
+        *error = QStringLiteral("--protocol is required");
+        return false;
+    }
+    if (!parseProtocolName(parser.value(QStringLiteral("protocol")), &request->protocol)) {
+        *error = QStringLiteral("unknown protocol \"%1\"").arg(parser.value(QStringLiteral("protocol")));
+        return false;
+    }
+    if (request->sending) {
+        request->files = positional;
+        if (request->files.isEmpty()) {
+            *error = QStringLiteral("no file to send");
+            return false;
+        }
+        if (request->files.size() > 1 && !isBatchProtocol(request->protocol)) {
+            *error = QStringLiteral("%1 sends one file at a time").arg(protocolName(request->protocol));
+            return false;
+        }
+    } else if (!positional.isEmpty()) {
+        *error = QStringLiteral("receive takes no file arguments; use --dir and --file");
+        return false;
+    }
+    request->directory = parser.value(QStringLiteral("dir"));
+    request->fileName = parser.value(QStringLiteral("file"));
+    if (!request->sending && !isBatchProtocol(request->protocol) && request->fileName.isEmpty()) {
+        *error = QStringLiteral("%1 carries no file name; give one with --file")
+                     .arg(protocolName(request->protocol));
+        return false;
+    }
+    request->historyFile = parser.value(QStringLiteral("history"));
+    request->progress = parser.isSet(QStringLiteral("progress"));
+    return parseLine(parser, request, error) && parseOptions(parser, &request->options, error);
+}
