@@ -1,5 +1,7 @@
 #include "comms/transfer/EngineFactory.h"
 
+#include "comms/transfer/bplus/BPlusClient.h"
+#include "comms/transfer/bplus/BPlusHost.h"
 #include "comms/transfer/kermit/KermitEngine.h"
 #include "comms/transfer/xmodem/XmodemEngine.h"
 #include "comms/transfer/zmodem/ZmodemEngine.h"
@@ -18,6 +20,10 @@ std::unique_ptr<TransferEngine> createTransferEngine(const TransferEngine::Conte
         return std::make_unique<XmodemEngine>(context);
     case ProtocolType::Zmodem:
         return std::make_unique<ZmodemEngine>(context);
+    case ProtocolType::BPlus:
+        if (context.options.bplusHost)
+            return std::make_unique<BPlusHost>(context);
+        return std::make_unique<BPlusClient>(context);
     default:
         return nullptr;
     }
