@@ -169,7 +169,9 @@ void ZmodemEngine::sendFileOffer()
 {
     state_ = State::WaitFilePosition;
     const quint8 conversion = options().zmodemRecover ? ZCRESUM : ZCBIN;
-    quint8 management = quint8(options().zmodemFileOption) & ZMMASK;
+    // With crash recovery the receiver must keep what it has, so no
+    // management option that would replace it is sent along.
+    quint8 management = options().zmodemRecover ? 0 : quint8(options().zmodemFileOption) & ZMMASK;
     if (options().zmodemSkipNoFile)
         management |= ZMSKNOFIL;
     sendBinary(Header::withFlags(ZFILE, conversion, management));
