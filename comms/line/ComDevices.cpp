@@ -22,8 +22,8 @@ QString devicePath(int comNumber, const Override &override)
 Override fromSettings(SettingsStore &settings)
 {
     return [&settings](int comNumber) {
-        return settings.ReadSettingString(QString(), QLatin1String(Setting::comDevicePrefix) + QString::number(comNumber),
-                                          QString());
+        return settings.ReadSettingString(
+            QString(), QLatin1String(Setting::comDevicePrefix) + QString::number(comNumber), QString());
     };
 }
 
