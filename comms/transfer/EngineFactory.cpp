@@ -1,5 +1,7 @@
 #include "comms/transfer/EngineFactory.h"
 
+#include "comms/transfer/bplus/BPlusClient.h"
+#include "comms/transfer/bplus/BPlusHost.h"
 #include "comms/transfer/kermit/KermitEngine.h"
 #include "comms/transfer/xmodem/XmodemEngine.h"
 
@@ -15,6 +17,10 @@ std::unique_ptr<TransferEngine> createTransferEngine(const TransferEngine::Conte
     case ProtocolType::Ymodem:
     case ProtocolType::YmodemG:
         return std::make_unique<XmodemEngine>(context);
+    case ProtocolType::BPlus:
+        if (context.options.bplusHost)
+            return std::make_unique<BPlusHost>(context);
+        return std::make_unique<BPlusClient>(context);
     default:
         return nullptr;
     }

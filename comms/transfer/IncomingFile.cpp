@@ -198,6 +198,15 @@ int IncomingFile::write(const char *data, qint64 length)
     return TransferResult::Success;
 }
 
+int IncomingFile::restart()
+{
+    if (!file_.isOpen() || !file_.resize(0))
+        return TransferResult::CannotWrite;
+    resumeOffset_ = 0;
+    written_ = 0;
+    return TransferResult::Success;
+}
+
 int IncomingFile::finish(qint64 truncateTo)
 {
     if (!file_.isOpen())
