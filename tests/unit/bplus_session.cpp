@@ -70,7 +70,9 @@ private slots:
         QVERIFY(pair.wait());
         QCOMPARE(pair.terminalCode, 0);
         QCOMPARE(pair.hostCode, 0);
-        QCOMPARE(readFile(download ? terminalPath("file.bin") : hostPath("stored.bin")), data);
+        const QString received = download ? terminalPath("file.bin") : hostPath("stored.bin");
+        QVERIFY(QFileInfo::exists(received));
+        QCOMPARE(readFile(received), data);
     }
 
     // A partial download is offered for resuming; the host sends the rest
