@@ -1,7 +1,10 @@
 #include "comms/transfer/EngineFactory.h"
 
+#include "comms/transfer/bplus/BPlusClient.h"
+#include "comms/transfer/bplus/BPlusHost.h"
 #include "comms/transfer/kermit/KermitEngine.h"
 #include "comms/transfer/xmodem/XmodemEngine.h"
+#include "comms/transfer/zmodem/ZmodemEngine.h"
 
 std::unique_ptr<TransferEngine> createTransferEngine(const TransferEngine::Context &context)
 {
@@ -15,6 +18,12 @@ std::unique_ptr<TransferEngine> createTransferEngine(const TransferEngine::Conte
     case ProtocolType::Ymodem:
     case ProtocolType::YmodemG:
         return std::make_unique<XmodemEngine>(context);
+    case ProtocolType::Zmodem:
+        return std::make_unique<ZmodemEngine>(context);
+    case ProtocolType::BPlus:
+        if (context.options.bplusHost)
+            return std::make_unique<BPlusHost>(context);
+        return std::make_unique<BPlusClient>(context);
     default:
         return nullptr;
     }

@@ -65,6 +65,10 @@ public:
     int write(const char *data, qint64 length);
     int write(const QByteArray &data) { return write(data.constData(), data.size()); }
 
+    // Throws away what the file holds so far (a resume the sender refused)
+    // and starts it again from the first byte. Returns Success or CannotWrite.
+    int restart();
+
     // Completes the file: cuts it to truncateTo bytes when given (>= 0), sets
     // the time and mode from the offer and renames it into place.
     int finish(qint64 truncateTo = -1);

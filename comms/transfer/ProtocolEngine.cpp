@@ -26,15 +26,25 @@ const TransferStatus &ProtocolEngine::status() const
 
 bool ProtocolEngine::startTransmit()
 {
-    return start(true);
+    return start(true, {});
 }
 
 bool ProtocolEngine::startReceive()
 {
-    return start(false);
+    return start(false, {});
 }
 
-bool ProtocolEngine::start(bool sending)
+bool ProtocolEngine::startTransmit(const QByteArray &alreadyReceived)
+{
+    return start(true, alreadyReceived);
+}
+
+bool ProtocolEngine::startReceive(const QByteArray &alreadyReceived)
+{
+    return start(false, alreadyReceived);
+}
+
+bool ProtocolEngine::start(bool sending, const QByteArray &alreadyReceived)
 {
     if (engine_ || !link_ || type_ == ProtocolType::None) {
         failToStart();
@@ -64,6 +74,7 @@ bool ProtocolEngine::start(bool sending)
         engine_->startSend();
     else
         engine_->startReceive();
+    engine_->feed(alreadyReceived);
     return true;
 }
 

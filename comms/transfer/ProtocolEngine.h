@@ -55,6 +55,10 @@ public:
     // NotReady and the answer is false.
     bool startTransmit();
     bool startReceive();
+    // Starts with bytes already taken from the line: the start sequence the
+    // terminal saw (B+ ENQ or DLE, a Zmodem header) goes to the engine first.
+    bool startTransmit(const QByteArray &alreadyReceived);
+    bool startReceive(const QByteArray &alreadyReceived);
     bool inProgress() const { return engine_ != nullptr; }
     void cancel();
 
@@ -69,7 +73,7 @@ signals:
     void statusChanged(const TransferStatus &status);
 
 private:
-    bool start(bool sending);
+    bool start(bool sending, const QByteArray &alreadyReceived);
     void failToStart();
     void engineFinished(int code);
     QStringList filesFromMask() const;

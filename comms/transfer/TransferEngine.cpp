@@ -29,6 +29,12 @@ TransferEngine::TransferEngine(const Context &context, QObject *parent)
 
 TransferEngine::~TransferEngine() = default;
 
+void TransferEngine::feed(const QByteArray &bytes)
+{
+    if (!done_ && !bytes.isEmpty())
+        onReceived(bytes);
+}
+
 void TransferEngine::onLinkLost()
 {
     if (fileOpen_)

@@ -34,6 +34,10 @@ public:
     // Tells the remote side to stop and finishes with CancelledLocally.
     virtual void cancel() = 0;
 
+    // Bytes the terminal took from the line before the engine started (the
+    // start sequence that made it start); handled as if just received.
+    void feed(const QByteArray &bytes);
+
     bool isRunning() const { return running_; }
     bool isFinished() const { return done_; }
     const TransferStatus &status() const { return status_; }

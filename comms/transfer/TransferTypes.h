@@ -92,6 +92,10 @@ struct ProtocolOptions {
     AsciiTranslation asciiLf = AsciiTranslation::None;
     int asciiEofTimeoutTicks = 364;
 
+    // B+: act as the host (the side that starts the session and names the
+    // file) instead of the terminal; used by tools and tests.
+    bool bplusHost = false;
+
     int handshakeWaitTicks = 1092;
     int statusIntervalTicks = 10;
 };

@@ -1,5 +1,6 @@
 #include "sessions/store/IniDocument.h"
 
+#include <QSet>
 #include <QStringDecoder>
 
 namespace {
@@ -117,11 +118,26 @@ bool IniDocument::hasSection(const QString &section) const
 QStringList IniDocument::keys(const QString &section) const
 {
     QStringList result;
-    if (const Section *found = findSection(section)) {
-        for (const Line &line : found->lines) {
-            if (line.isEntry && !result.contains(line.key, Qt::CaseInsensitive))
-                result << line.key;
-        }
+    for (const auto &[key, value] : entries(section))
+        result << key;
+    return result;
+}
+
+QList<std::pair<QString, QString>> IniDocument::entries(const QString &section) const
+{
+    QList<std::pair<QString, QString>> result;
+    const Section *found = findSection(section);
+    if (!found)
+        return result;
+    QSet<QString> seen;
+    for (const Line &line : found->lines) {
+        if (!line.isEntry)
+            continue;
+        const QString folded = line.key.toCaseFolded();
+        if (seen.contains(folded))
+            continue;
+        seen.insert(folded);
+        result.append({line.key, line.value});
     }
     return result;
 }

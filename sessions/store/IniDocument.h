@@ -22,6 +22,8 @@ public:
     // Keys of the section in file order.
     QStringList keys(const QString &section) const;
     std::optional<QString> value(const QString &section, const QString &key) const;
+    // Keys and values of the section in file order (the first of a repeated key).
+    QList<std::pair<QString, QString>> entries(const QString &section) const;
 
     // Appends the section at the end and the key at the end of its section when new.
     void setValue(const QString &section, const QString &key, const QString &value);

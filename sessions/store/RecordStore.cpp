@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QLockFile>
 #include <QSaveFile>
 
@@ -195,27 +196,41 @@ bool TRecordStore::exists(const QString &name)
     return current().value(indexSection, oneLine(name)).has_value();
 }
 
+namespace {
+
+// Values of a section by case-folded key.
+QHash<QString, QString> foldedValues(const IniDocument &doc, const QString &section)
+{
+    QHash<QString, QString> values;
+    for (const auto &[key, value] : doc.entries(section))
+        values.insert(key.toCaseFolded(), value);
+    return values;
+}
+
+} // namespace
+
 void TRecordStore::read(const QString &name, StoreRecord &record)
 {
     const IniDocument &doc = current();
     const QString key = oneLine(name);
-    if (!doc.value(indexSection, key))
+    QString listedName;
+    for (const auto &[entry, value] : doc.entries(indexSection)) {
+        if (entry.compare(key, Qt::CaseInsensitive) == 0)
+            listedName = entry;
+    }
+    if (listedName.isEmpty())
         fail(StoreError::Code::RecordNotFound, QStringLiteral("No record %1").arg(name));
+    const QHash<QString, QString> stored = foldedValues(doc, key);
+    const QHash<QString, QString> defaults = foldedValues(doc, defaultsSection);
     record = emptyRecord();
-    const QStringList listedNames = doc.keys(indexSection);
     for (qsizetype i = 0; i < m_fields.size(); ++i) {
         if (i == m_key) {
-            // The name as listed, in its stored spelling.
-            for (const QString &n : listedNames) {
-                if (n.compare(key, Qt::CaseInsensitive) == 0)
-                    record.setValue(i, n);
-            }
+            record.setValue(i, listedName);
             continue;
         }
-        std::optional<QString> text = doc.value(key, m_fields[i].name);
-        if (!text)
-            text = doc.value(defaultsSection, m_fields[i].name);
-        record.setValue(i, text && *text != listed ? *text : QString());
+        const QString field = m_fields[i].name.toCaseFolded();
+        const QString text = stored.contains(field) ? stored.value(field) : defaults.value(field);
+        record.setValue(i, text != listed ? text : QString());
     }
 }
 

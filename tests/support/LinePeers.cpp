@@ -57,6 +57,7 @@ bool SocketExec::start(const QString &command)
 {
     // socat reports the port it was given ("listening on AF=2 127.0.0.1:PORT").
     socat_.setProcessChannelMode(QProcess::SeparateChannels);
+    socat_.setReadChannel(QProcess::StandardError);
     socat_.start(QStringLiteral("socat"),
         {QStringLiteral("-d"), QStringLiteral("-d"),
             QStringLiteral("TCP-LISTEN:0,bind=127.0.0.1,reuseaddr,fork"),
