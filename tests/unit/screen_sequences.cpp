@@ -248,6 +248,16 @@ private slots:
         QCOMPARE(s.cell(0, 5).bg, quint8(1));
         emu.feed(esc("^[[31m^[[0my"));
         QCOMPARE(s.cell(0, 6).fg, quint8(15));
+        // Extended colours map to the nearest of the 16 and do not leak
+        // their sub-parameters (5 would be blink) into other attributes.
+        emu.feed(esc("^[[38;5;196;48;5;4ma^[[38;2;0;0;255;48;2;40;40;40mb^[[38;5;240mc^[[38;5m"));
+        QCOMPARE(s.cell(0, 7).fg, quint8(9));
+        QCOMPARE(s.cell(0, 7).bg, quint8(4));
+        QCOMPARE(s.cell(0, 7).flags, quint8(0));
+        QCOMPARE(s.cell(0, 8).fg, quint8(12));
+        QCOMPARE(s.cell(0, 8).bg, quint8(0));
+        QCOMPARE(s.cell(0, 9).fg, quint8(8));
+        QCOMPARE(s.pen().flags, quint8(0));
     }
 
     void modesReachTheKeyboard()
@@ -261,6 +271,34 @@ private slots:
         QCOMPARE(keypad, (QList<bool>{true, false}));
         QCOMPARE(cursor, (QList<bool>{true, false}));
         QCOMPARE(vt52, (QList<bool>{true, false}));
+    }
+
+    void softAndHardReset()
+    {
+        Termemu emu;
+        emu.setEmulation(Termemu::Vt220);
+        emu.resize(6, 20);
+        const ScreenModel &s = emu.screen();
+        emu.feed(esc("^[[2;5r^[[?6h^[[4h^[[?25l^[=^[[1;7m^[(0^[[3;4H"));
+        QVERIFY(!s.cursorVisible());
+        QVERIFY(emu.applicationKeypad());
+        // DECSTR: modes back to their defaults, cursor and text stay.
+        emu.feed(esc("^[[!pq"));
+        QVERIFY(s.cursorVisible());
+        QVERIFY(!emu.applicationKeypad());
+        QVERIFY(!s.originMode());
+        QVERIFY(!s.insertMode());
+        QCOMPARE(s.regionTop(), 0);
+        QCOMPARE(s.regionBottom(), 5);
+        QCOMPARE(s.cell(3, 3).ch, U'q');
+        QCOMPARE(s.cell(3, 3).flags, quint8(0));
+        QCOMPARE(s.cursorRow(), 3);
+        QCOMPARE(s.cursorColumn(), 4);
+        // RIS: page cleared, cursor home.
+        emu.feed(esc("^[c"));
+        QCOMPARE(s.lineText(s.firstVisibleLine() + 3), QString());
+        QCOMPARE(s.cursorRow(), 0);
+        QCOMPARE(s.cursorColumn(), 0);
     }
 
     void bPlusDetection()
