@@ -1,5 +1,7 @@
 #include "comms/keyboard/DefaultKeyMap.h"
 
+#include "shell/FileNames.h"
+
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
@@ -14,16 +16,7 @@ namespace DefaultKeyMap {
 
 QString pathIn(const QString &programDir)
 {
-    const QDir dir(programDir);
-    const QStringList found
-        = dir.entryList({QString::fromLatin1(fileName)}, QDir::Files | QDir::CaseSensitive);
-    if (!found.isEmpty())
-        return dir.filePath(found.first());
-    for (const QString &entry : dir.entryList(QDir::Files)) {
-        if (entry.compare(QLatin1StringView(fileName), Qt::CaseInsensitive) == 0)
-            return dir.filePath(entry);
-    }
-    return dir.filePath(QString::fromLatin1(fileName));
+    return FileNames::lookup(programDir, QString::fromLatin1(fileName));
 }
 
 QString text()

@@ -73,6 +73,14 @@ Table vt52GraphicsTable()
     return t;
 }
 
+Table latin1SupplementalTable()
+{
+    Table t{};
+    for (int i = 0; i < 128; ++i)
+        t[i] = char32_t(0x80 + i);
+    return t;
+}
+
 struct Tables {
     Table ascii = asciiTable();
     Table uk = nationalTable(U"\u00A3...........");
@@ -88,6 +96,7 @@ struct Tables {
     Table spanish = nationalTable(U"\u00A3\u00A7\u00A1\u00D1\u00BF...\u00B0\u00F1\u00E7.");
     Table swedish = nationalTable(U".\u00C9\u00C4\u00D6\u00C5\u00DC.\u00E9\u00E4\u00F6\u00E5\u00FC");
     Table vt52Graphics = vt52GraphicsTable();
+    Table latin1Supplemental = latin1SupplementalTable();
     Table swiss = nationalTable(U"\u00F9\u00E0\u00E9\u00E7\u00EA\u00EE\u00E8\u00F4\u00E4\u00F6\u00FC\u00FB");
 };
 
@@ -428,6 +437,14 @@ bool charsetForFinal(char intermediate, char final, Charset *out)
     return true;
 }
 
+bool charset96ForFinal(char final, Charset *out)
+{
+    if (final != 'A')
+        return false;
+    *out = Charset::Latin1Supplemental;
+    return true;
+}
+
 const char32_t *charsetTable(Charset set)
 {
     const Tables &t = tables();
@@ -462,6 +479,8 @@ const char32_t *charsetTable(Charset set)
         return t.swiss.data();
     case Charset::Vt52Graphics:
         return t.vt52Graphics.data();
+    case Charset::Latin1Supplemental:
+        return t.latin1Supplemental.data();
     }
     return t.ascii.data();
 }

@@ -18,6 +18,8 @@ enum class Charset : quint8 {
     Spanish,
     Swedish,
     Swiss,
+    // Upper half of ISO 8859-1 as a 96-character set.
+    Latin1Supplemental,
     // VT52 graphics mode (ESC F).
     Vt52Graphics,
 };
@@ -26,6 +28,8 @@ enum class Charset : quint8 {
 // intermediate '%' with final '5' is DEC supplemental. Returns false for
 // sets not known, which leaves the designation unchanged.
 bool charsetForFinal(char intermediate, char final, Charset *out);
+// The same for 96-character designations (after ESC - . or /).
+bool charset96ForFinal(char final, Charset *out);
 
 // 128 Unicode characters for bytes 0x00-0x7F of a set (only 0x20-0x7F are
 // looked up). A 96-character set is indexed by its byte minus 0x80.

@@ -83,6 +83,14 @@ void Termemu::escDec(const EscapeSequence &seq)
         }
         return;
     }
+    if (i0 == '-' || i0 == '.' || i0 == '/') {
+        Charset set;
+        if (emulation_ == Vt220 && charset96ForFinal(seq.final, &set)) {
+            charsets_.g[i0 == '-' ? 1 : i0 == '.' ? 2 : 3] = set;
+            updateGlMap();
+        }
+        return;
+    }
     if (i0 == '#') {
         switch (seq.final) {
         case '3':

@@ -4,6 +4,7 @@
 #include "comms/transfer/bplus/BPlusHost.h"
 #include "comms/transfer/kermit/KermitEngine.h"
 #include "comms/transfer/xmodem/XmodemEngine.h"
+#include "comms/transfer/zmodem/ZmodemEngine.h"
 
 std::unique_ptr<TransferEngine> createTransferEngine(const TransferEngine::Context &context)
 {
@@ -17,6 +18,8 @@ std::unique_ptr<TransferEngine> createTransferEngine(const TransferEngine::Conte
     case ProtocolType::Ymodem:
     case ProtocolType::YmodemG:
         return std::make_unique<XmodemEngine>(context);
+    case ProtocolType::Zmodem:
+        return std::make_unique<ZmodemEngine>(context);
     case ProtocolType::BPlus:
         if (context.options.bplusHost)
             return std::make_unique<BPlusHost>(context);

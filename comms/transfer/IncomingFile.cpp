@@ -176,7 +176,9 @@ int IncomingFile::open(const ReceivePolicy &policy, const IncomingOffer &offer, 
                                                         : QIODevice::WriteOnly | QIODevice::Truncate;
     if (!file_.open(mode))
         return TransferResult::CannotCreate;
-    resumeOffset_ = file_.size();
+    // Appended data starts at the sender's first byte; only a resumed
+    // partial asks the sender to skip what is already here.
+    resumeOffset_ = resume ? file_.size() : 0;
     if (resume && offer.size >= 0 && resumeOffset_ > offer.size) {
         // A partial larger than the file on offer is stale: start again.
         file_.resize(0);

@@ -3,6 +3,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "comms/transfer/bplus/BPlusHost.h"
 #include "comms/transfer/bplus/BPlusPacket.h"
 #include "comms/transfer/bplus/BPlusTrigger.h"
 #include "support/BPlusPair.h"
@@ -69,7 +70,220 @@ private slots:
         QVERIFY(pair.wait());
         QCOMPARE(pair.terminalCode, 0);
         QCOMPARE(pair.hostCode, 0);
-        QCOMPARE(readFile(download ? terminalPath("file.bin") : hostPath("stored.bin")), data);
+        const QString received = download ? terminalPath("file.bin") : hostPath("stored.bin");
+        QVERIFY(QFileInfo::exists(received));
+        QCOMPARE(readFile(received), data);
+    }
+
+    // A partial download is offered for resuming; the host sends the rest
+    // when its copy starts the same, or starts again (or gives up) when not.
+    void resumesPartialDownload_data()
+    {
+        QTest::addColumn<bool>("sameStart");
+        QTest::addColumn<int>("hostResume");
+        QTest::addColumn<int>("terminalCode");
+        QTest::newRow("same start") << true << 2 << 0;
+        QTest::newRow("different start, restart") << false << 2 << 0;
+        QTest::newRow("different start, resume refused") << false << 1 << int(TransferResult::ProtocolError);
+    }
+    void resumesPartialDownload()
+    {
+        QFETCH(bool, sameStart);
+        QFETCH(int, hostResume);
+        QFETCH(int, terminalCode);
+        const QByteArray data = randomBytes(200000, 11);
+        const QByteArray partial = sameStart ? data.left(150000) : randomBytes(150000, 12);
+        writeFile(hostDir_.path(), "file.bin", data);
+        writeFile(terminalDir_.path(), "file.bin.part", partial);
+
+        LinkPair links;
+        qint64 carried = 0;
+        connect(
+            &links.a, &ByteLink::received, this, [&carried](const QByteArray &b) { carried += b.size(); });
+        BPlusPair pair(&links.a, &links.b, terminalDir_.path(), hostDir_.path());
+        pair.hostParams.downloadResume = static_cast<quint8>(hostResume);
+        pair.download(hostPath("file.bin"));
+        QVERIFY(pair.wait());
+        QCOMPARE(pair.terminalCode, terminalCode);
+        if (terminalCode == 0) {
+            QCOMPARE(readFile(terminalPath("file.bin")), data);
+            QCOMPARE(carried < 100000, sameStart);
+            QVERIFY(!QFileInfo::exists(terminalPath("file.bin.part")));
+        } else {
+            QVERIFY(!QFileInfo::exists(terminalPath("file.bin")));
+            QCOMPARE(readFile(terminalPath("file.bin.part")), partial);
+        }
+    }
+
+    // The line drops mid-download; the next session picks up where it stopped.
+    void resumesAfterLineDrop()
+    {
+        const QByteArray data = randomBytes(300000, 21);
+        writeFile(hostDir_.path(), "file.bin", data);
+        {
+            LinkPair near;
+            LinkPair far;
+            NoiseRelay relay(&near.b, &far.a, NoiseRelay::Settings{1, 0.0, 0.0, 0, 120000});
+            connect(&relay, &NoiseRelay::lineCut, this, [&] {
+                near.close();
+                far.close();
+            });
+            BPlusPair pair(&near.a, &far.b, terminalDir_.path(), hostDir_.path());
+            pair.download(hostPath("file.bin"));
+            QVERIFY(pair.wait());
+            QCOMPARE(pair.terminalCode, int(TransferResult::CarrierLost));
+            QVERIFY(!QFileInfo::exists(terminalPath("file.bin")));
+            QVERIFY(QFileInfo(terminalPath("file.bin.part")).size() > 50000);
+        }
+        LinkPair links;
+        qint64 carried = 0;
+        connect(
+            &links.a, &ByteLink::received, this, [&carried](const QByteArray &b) { carried += b.size(); });
+        BPlusPair pair(&links.a, &links.b, terminalDir_.path(), hostDir_.path());
+        pair.download(hostPath("file.bin"));
+        QVERIFY(pair.wait());
+        QCOMPARE(pair.terminalCode, 0);
+        QCOMPARE(readFile(terminalPath("file.bin")), data);
+        QVERIFY(carried < 250000);
+    }
+
+    // Damaged and lost bytes: the file arrives identical or the transfer
+    // fails without leaving a file that looks complete.
+    void survivesNoise_data()
+    {
+        QTest::addColumn<bool>("download");
+        QTest::addColumn<quint32>("seed");
+        QTest::addColumn<double>("flip");
+        QTest::addColumn<double>("drop");
+        QTest::addColumn<bool>("mustSucceed");
+        QTest::newRow("download light") << true << 1u << 2e-4 << 1e-4 << true;
+        QTest::newRow("upload light") << false << 2u << 2e-4 << 1e-4 << true;
+        QTest::newRow("download flips") << true << 3u << 3e-4 << 0.0 << true;
+        QTest::newRow("upload drops") << false << 4u << 0.0 << 3e-4 << true;
+        // Most 1K packets damaged: success is not expected, a wrong file never.
+        QTest::newRow("download heavy") << true << 5u << 3e-3 << 2e-3 << false;
+        QTest::newRow("upload heavy") << false << 6u << 2e-3 << 3e-3 << false;
+    }
+    void survivesNoise()
+    {
+        QFETCH(bool, download);
+        QFETCH(quint32, seed);
+        QFETCH(double, flip);
+        QFETCH(double, drop);
+        QFETCH(bool, mustSucceed);
+        const QByteArray data = randomBytes(200000, seed);
+        writeFile(download ? hostDir_.path() : terminalDir_.path(), "file.bin", data);
+        LinkPair near;
+        LinkPair far;
+        NoiseRelay relay(&near.b, &far.a, NoiseRelay::Settings{seed, flip, drop, 200, -1});
+        BPlusPair pair(&near.a, &far.b, terminalDir_.path(), hostDir_.path());
+        if (download)
+            pair.download(hostPath("file.bin"));
+        else
+            pair.upload(terminalPath("file.bin"), "stored.bin");
+        QVERIFY(pair.wait(600));
+        const int receiverCode = download ? pair.terminalCode : pair.hostCode;
+        const QString received = download ? terminalPath("file.bin") : hostPath("stored.bin");
+        if (receiverCode == 0)
+            QCOMPARE(readFile(received), data);
+        else
+            QVERIFY(!QFileInfo::exists(received));
+        if (mustSucceed) {
+            QCOMPARE(receiverCode, 0);
+            QVERIFY(relay.bytesFlipped() + relay.bytesDropped() > 0);
+        }
+    }
+
+    void cancelsFromEitherSide_data()
+    {
+        QTest::addColumn<bool>("terminalCancels");
+        QTest::addColumn<bool>("download");
+        QTest::newRow("terminal cancels a download") << true << true;
+        QTest::newRow("host cancels an upload") << false << false;
+        QTest::newRow("terminal cancels an upload") << true << false;
+    }
+    void cancelsFromEitherSide()
+    {
+        QFETCH(bool, terminalCancels);
+        QFETCH(bool, download);
+        const QByteArray data = randomBytes(3000000, 31);
+        writeFile(download ? hostDir_.path() : terminalDir_.path(), "file.bin", data);
+        LinkPair links;
+        BPlusPair pair(&links.a, &links.b, terminalDir_.path(), hostDir_.path());
+        if (download)
+            pair.download(hostPath("file.bin"));
+        else
+            pair.upload(terminalPath("file.bin"), "stored.bin");
+        QTRY_VERIFY_WITH_TIMEOUT(pair.terminal.status().bytesDone > 100000, 60000);
+        if (terminalCancels)
+            pair.terminal.cancel();
+        else
+            pair.host->cancel();
+        QVERIFY(pair.wait());
+        QCOMPARE(pair.terminalCode,
+            int(terminalCancels ? TransferResult::CancelledLocally : TransferResult::CancelledByRemote));
+        QCOMPARE(pair.hostCode,
+            int(terminalCancels ? TransferResult::CancelledByRemote : TransferResult::CancelledLocally));
+        QVERIFY(!QFileInfo::exists(download ? terminalPath("file.bin") : hostPath("stored.bin")));
+    }
+
+    void reportsMissingUploadFile()
+    {
+        LinkPair links;
+        BPlusPair pair(&links.a, &links.b, terminalDir_.path(), hostDir_.path());
+        pair.upload(QString(), "stored.bin");
+        QVERIFY(pair.wait());
+        QCOMPARE(pair.terminalCode, int(TransferResult::FileNotFound));
+        QCOMPARE(pair.hostCode, int(TransferResult::FileNotFound));
+        QVERIFY(!QFileInfo::exists(hostPath("stored.bin")));
+    }
+
+    // The terminal answers ENQ itself and hands the line to the engine at
+    // the host's first packet, or hands it over at the ENQ already.
+    void startsFromTheTerminalsDetection_data()
+    {
+        QTest::addColumn<bool>("engineAnswersEnquiry");
+        QTest::newRow("terminal answers ENQ") << false;
+        QTest::newRow("engine answers ENQ") << true;
+    }
+    void startsFromTheTerminalsDetection()
+    {
+        QFETCH(bool, engineAnswersEnquiry);
+        const QByteArray data = randomBytes(50000, 41);
+        writeFile(hostDir_.path(), "file.bin", data);
+        LinkPair links;
+        BPlusPair pair(&links.a, &links.b, terminalDir_.path(), hostDir_.path());
+        QMetaObject::Connection watch;
+        watch = connect(&links.a, &ByteLink::received, this, [&](const QByteArray &bytes) {
+            const BPlus::Trigger trigger = BPlus::classifyTrigger(bytes);
+            if (trigger == BPlus::Trigger::Enquiry && !engineAnswersEnquiry) {
+                links.a.send(BPlus::enquiryReply());
+            } else if (trigger != BPlus::Trigger::None) {
+                disconnect(watch);
+                pair.terminal.startReceive(bytes);
+            }
+        });
+        links.a.send("Welcome to the host\r\n");
+        pair.hostFiles.sendPath = hostPath("file.bin");
+        pair.startHost(true);
+        QVERIFY(pair.wait());
+        QCOMPARE(pair.terminalCode, 0);
+        QCOMPARE(pair.hostCode, 0);
+        QCOMPARE(readFile(terminalPath("file.bin")), data);
+    }
+
+    void answersInterrogation()
+    {
+        LinkPair links;
+        QByteArray answer;
+        connect(&links.b, &ByteLink::received, this, [&answer](const QByteArray &b) { answer += b; });
+        BPlusPair pair(&links.a, &links.b, terminalDir_.path(), hostDir_.path());
+        const char esc[] = {BPlus::ESC, 'I'};
+        QVERIFY(pair.terminal.startReceive(QByteArray(esc, 2)));
+        QTRY_COMPARE(answer, BPlus::interrogationReply());
+        QVERIFY(answer.startsWith('#') && answer.endsWith('\r'));
+        pair.terminal.cancel();
+        QTRY_VERIFY_WITH_TIMEOUT(pair.terminalCode >= 0, 30000);
     }
 };
 

@@ -180,6 +180,7 @@ private slots:
             QCOMPARE(result, int(TransferResult::Skipped));
         } else {
             QCOMPARE(result, int(TransferResult::Success));
+            QCOMPARE(file.resumeOffset(), qint64(0)); // appending still takes the whole file
             file.write(QByteArray("new"));
             QCOMPARE(file.finish(), int(TransferResult::Success));
         }

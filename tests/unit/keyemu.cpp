@@ -1,8 +1,8 @@
 #include "comms/keyboard/KeyEmu.h"
 #include "comms/CaretNotation.h"
 #include "comms/keyboard/DefaultKeyMap.h"
+#include "support/TerminalTestFiles.h"
 
-#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,9 +15,7 @@ class KeyEmuTest : public QObject {
     QString writeMap(const QString &text)
     {
         const QString path = dir.filePath(QStringLiteral("map.ini"));
-        QFile file(path);
-        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        file.write(text.toUtf8());
+        TerminalTestFiles::write(path, text.toUtf8());
         return path;
     }
 
@@ -256,10 +254,7 @@ private slots:
     {
         QTemporaryDir home;
         const QString existing = home.filePath(QStringLiteral("KEYBRD.INI"));
-        QFile file(existing);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("[Mine]\n");
-        file.close();
+        QVERIFY(TerminalTestFiles::write(existing, "[Mine]\n"));
         QString error;
         QVERIFY(DefaultKeyMap::install(home.path(), &error));
         QCOMPARE(DefaultKeyMap::pathIn(home.path()), existing);
@@ -267,9 +262,8 @@ private slots:
 
         const QString fresh = home.filePath(QStringLiteral("sub/"));
         QVERIFY(DefaultKeyMap::install(fresh, &error));
-        QFile copied(fresh + QStringLiteral("Keybrd.ini"));
-        QVERIFY(copied.open(QIODevice::ReadOnly));
-        QCOMPARE(QString::fromUtf8(copied.readAll()), DefaultKeyMap::text());
+        QCOMPARE(QString::fromUtf8(TerminalTestFiles::read(fresh + QStringLiteral("Keybrd.ini"))),
+            DefaultKeyMap::text());
     }
 };
 

@@ -24,6 +24,11 @@ Write-fail actions (--write-fail, not for Zmodem): 0 none, 1 reject, 2 rename,
 longer, 2 CRC different, 3 append, 4 overwrite, 5 newer, 6 different, 7 reject.
 ASCII CR and LF translations: 0 none, 1 strip, 2 add CR before, 3 add LF after.
 
+B+ (bplus) has two sides. By default tarnex-xfer is the terminal: it waits for
+the host's ENQ; "receive" takes the file the host sends, "send" offers FILE when
+the host asks for an upload. With --bplus-host it is the host: "send" sends
+FILE to the terminal, "receive --file NAME" asks the terminal for NAME.
+
 Exit status 0 when every file was transferred; otherwise the result code, with
 one line "tarnex-xfer: <message> (code N)" on standard error.)HELP";
 
@@ -119,6 +124,7 @@ bool parseOptions(const QCommandLineParser &parser, ProtocolOptions *options, QS
         || !readInt(parser, {"kermit-timeout", 1, 94}, &options->kermitTimeoutSecs, error))
         return false;
     options->kermitStreaming = !parser.isSet(QStringLiteral("kermit-no-streaming"));
+    options->bplusHost = parser.isSet(QStringLiteral("bplus-host"));
     options->zmodemFileOption = static_cast<ZmodemFileOption>(fileOption);
     options->writeFailAction = static_cast<WriteFailAction>(writeFail);
     options->asciiCr = static_cast<AsciiTranslation>(cr);
@@ -180,6 +186,7 @@ bool parseXferCommandLine(const QStringList &arguments, XferRequest *request, QS
             QStringLiteral("Kermit: seconds to wait for a packet (default 5)."), QStringLiteral("S")},
         {QStringLiteral("kermit-no-streaming"),
             QStringLiteral("Kermit: do not stream even if the other side offers it.")},
+        {QStringLiteral("bplus-host"), QStringLiteral("B+: be the host side instead of the terminal.")},
         {QStringLiteral("history"), QStringLiteral("Append one line per file to FILE."),
             QStringLiteral("FILE")},
         {QStringLiteral("progress"), QStringLiteral("Progress lines on standard error.")},
@@ -225,7 +232,10 @@ bool parseXferCommandLine(const QStringList &arguments, XferRequest *request, QS
     }
     request->directory = parser.value(QStringLiteral("dir"));
     request->fileName = parser.value(QStringLiteral("file"));
-    if (!request->sending && !isBatchProtocol(request->protocol) && request->fileName.isEmpty()) {
+    // A B+ terminal is told the name by the host; the host must name the file.
+    const bool namedByPeer = isBatchProtocol(request->protocol)
+        || (request->protocol == ProtocolType::BPlus && !parser.isSet(QStringLiteral("bplus-host")));
+    if (!request->sending && !namedByPeer && request->fileName.isEmpty()) {
         *error = QStringLiteral("%1 carries no file name; give one with --file")
                      .arg(protocolName(request->protocol));
         return false;

@@ -1,0 +1,160 @@
+#include "comms/transfer/zmodem/ZmodemEngine.h"
+
+#include "comms/link/ByteLink.h"
+#include "shell/Ticks.h"
+
+using namespace Zmodem;
+
+namespace {
+
+constexpr int maxConsecutiveErrors = 20;
+
+} // namespace
+
+ZmodemEngine::ZmodemEngine(const Context &context, QObject *parent)
+    : TransferEngine(context, parent)
+{ }
+
+ZmodemEngine::~ZmodemEngine() = default;
+
+void ZmodemEngine::onReceived(const QByteArray &bytes)
+{
+    if (state_ == State::WaitOverAndOut) {
+        overAndOut_ += int(bytes.count('O'));
+        if (overAndOut_ >= 2)
+            endTransfer(firstFailure_);
+        return;
+    }
+    decoder_.feed(reinterpret_cast<const quint8 *>(bytes.constData()), bytes.size());
+    // Data still arriving keeps a receiver's time-out away.
+    if (!sending_ && state_ == State::ReceivingData)
+        armTimeout(10000);
+}
+
+void ZmodemEngine::onOutputDrained()
+{
+    if (sending_ && state_ == State::Streaming)
+        pump();
+}
+
+void ZmodemEngine::onTimeout()
+{
+    if (sending_)
+        senderTimeout();
+    else
+        receiverTimeout();
+}
+
+void ZmodemEngine::onLinkLost()
+{
+    incoming_.abandon();
+    outgoing_.close();
+    endTransfer(TransferResult::CarrierLost);
+}
+
+void ZmodemEngine::cancel()
+{
+    if (isFinished())
+        return;
+    abortTransfer(TransferResult::CancelledLocally);
+}
+
+void ZmodemEngine::zHeader(const Header &header)
+{
+    if (header.type == ZCHALLENGE) {
+        sendHex(Header::withPosition(ZACK, header.position()));
+        return;
+    }
+    if (sending_)
+        senderHeader(header);
+    else
+        receiverHeader(header);
+}
+
+void ZmodemEngine::zData(const quint8 *data, int length, quint8 frameEnd)
+{
+    if (!sending_)
+        receiverData(data, length, frameEnd);
+}
+
+void ZmodemEngine::zBadHeader()
+{
+    countError(QStringLiteral("Bad header"));
+}
+
+void ZmodemEngine::zBadData()
+{
+    if (sending_) {
+        countError(QStringLiteral("Bad data"));
+        return;
+    }
+    if (state_ == State::ReceivingData) {
+        if (recoverableError(QStringLiteral("CRC error")))
+            requestPosition(true);
+    } else if (state_ == State::WaitFileInfo || state_ == State::WaitSinitData) {
+        // The sender repeats the header when it gets no answer.
+        countError(QStringLiteral("Bad data"));
+        state_ = State::WaitFileOffer;
+        sendReceiverInit();
+    } else {
+        countError(QStringLiteral("Bad data"));
+    }
+}
+
+void ZmodemEngine::zCancelled()
+{
+    incoming_.abandon();
+    outgoing_.close();
+    endTransfer(TransferResult::CancelledByRemote);
+}
+
+void ZmodemEngine::sendHex(const Header &header)
+{
+    out_.resize(0);
+    encoder_.hexHeader(out_, header);
+    send(out_);
+}
+
+void ZmodemEngine::sendBinary(const Header &header)
+{
+    out_.resize(0);
+    encoder_.binaryHeader(out_, header, crc32_);
+    send(out_);
+}
+
+bool ZmodemEngine::recoverableError(const QString &what)
+{
+    countError(what);
+    if (++consecutiveErrors_ <= maxConsecutiveErrors)
+        return true;
+    abortTransfer(TransferResult::TooManyErrors);
+    return false;
+}
+
+void ZmodemEngine::abortTransfer(int code)
+{
+    link()->discardOutput();
+    // Eight CANs stop the other side; the backspaces erase them from a terminal.
+    send(QByteArray(8, char(ZDLE)) + QByteArray(10, '\b'));
+    incoming_.abandon();
+    outgoing_.close();
+    endTransfer(code);
+}
+
+void ZmodemEngine::endTransfer(int code)
+{
+    decoder_.stop();
+    state_ = State::Idle;
+    finish(code);
+}
+
+void ZmodemEngine::noteFailure(int code)
+{
+    if (firstFailure_ == 0)
+        firstFailure_ = code;
+}
+
+bool ZmodemEngine::handshakeExpired() const
+{
+    return handshakeClock_.isValid() && handshakeClock_.elapsed() > Ticks::toMs(options().handshakeWaitTicks);
+}

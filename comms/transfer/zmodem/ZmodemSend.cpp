@@ -1,0 +1,368 @@
+#include "comms/link/ByteLink.h"
+#include "comms/transfer/TransferHost.h"
+#include "comms/transfer/zmodem/ZmodemCrc.h"
+#include "comms/transfer/zmodem/ZmodemEngine.h"
+#include "shell/Ticks.h"
+
+using namespace Zmodem;
+
+namespace {
+
+constexpr int retryMs = 10000;
+// Bytes queued on the link before the sender waits for it to drain.
+constexpr qint64 highWater = 64 * 1024;
+// Raw file bytes encoded per pass.
+constexpr qint64 chunkBytes = 32 * 1024;
+// Streaming window: unacknowledged bytes allowed in flight, and how often a
+// ZCRCQ asks the receiver where it is.
+constexpr qint64 windowBytes = 1024 * 1024;
+constexpr qint64 queryEvery = 128 * 1024;
+constexpr int minBlock = 256;
+
+} // namespace
+
+// How long the link may refuse data before the transfer is given up.
+int ZmodemEngine::stallMs() const
+{
+    return int(qMax<qint64>(retryMs, Ticks::toMs(options().handshakeWaitTicks)));
+}
+
+void ZmodemEngine::startSend()
+{
+    sending_ = true;
+    markRunning();
+    handshakeClock_.start();
+    // "rz\r" starts a receiver on a host that watches for it.
+    send(QByteArrayLiteral("rz\r"));
+    sendRequestInit();
+}
+
+void ZmodemEngine::sendRequestInit()
+{
+    state_ = State::WaitReceiverInit;
+    sendHex(Header::withPosition(ZRQINIT, 0));
+    armTimeout(retryMs / 2);
+}
+
+void ZmodemEngine::senderHeader(const Header &header)
+{
+    if (header.type == ZABORT || header.type == ZFERR || header.type == ZCAN) {
+        outgoing_.close();
+        endTransfer(TransferResult::CancelledByRemote);
+        return;
+    }
+    switch (state_) {
+    case State::WaitReceiverInit:
+        if (header.type == ZRINIT) {
+            receiverFlags_ = header.zf0();
+            receiverBuffer_ = header.b[0] | (header.b[1] << 8);
+            crc32_ = (receiverFlags_ & CANFC32) && options().zmodemCrc32;
+            encoder_.setEscapeControls(receiverFlags_ & ESCCTL);
+            nextFile();
+        } else if (header.type == ZNAK) {
+            sendRequestInit();
+        }
+        break;
+    case State::WaitFilePosition:
+        switch (header.type) {
+        case ZRPOS:
+            progressMade();
+            startData(header.position());
+            break;
+        case ZSKIP:
+            skipCurrentFile(TransferResult::Skipped);
+            break;
+        case ZCRC:
+            answerCrcRequest(header.position());
+            break;
+        case ZNAK:
+            if (recoverableError(QStringLiteral("File offer not received")))
+                sendFileOffer();
+            break;
+        default:
+            break;
+        }
+        break;
+    case State::Streaming:
+    case State::WaitAck:
+    case State::WaitEofAck:
+        switch (header.type) {
+        case ZRPOS:
+            if (header.position() > outgoing_.size()) {
+                abortTransfer(TransferResult::ProtocolError);
+                return;
+            }
+            // A request further on than the last one means the receiver got data.
+            if (qint64(header.position()) > lastRposition_)
+                progressMade();
+            if (!recoverableError(QStringLiteral("Receiver asked to resend from %1").arg(header.position())))
+                return;
+            if (qint64(header.position()) == lastRposition_ && blockLength_ > minBlock)
+                blockLength_ /= 2;
+            lastRposition_ = header.position();
+            link()->discardOutput();
+            startData(header.position());
+            break;
+        case ZACK:
+            ackedPosition_ = qMax<qint64>(ackedPosition_, header.position());
+            if (state_ == State::WaitAck && qint64(header.position()) == position_) {
+                progressMade();
+                startData(position_);
+            } else if (state_ == State::Streaming) {
+                pump();
+            }
+            break;
+        case ZSKIP:
+            link()->discardOutput();
+            skipCurrentFile(TransferResult::Skipped);
+            break;
+        case ZRINIT:
+            if (state_ == State::WaitEofAck) {
+                outgoing_.close();
+                endFile(TransferResult::Success);
+                fileActive_ = false;
+                progressMade();
+                nextFile();
+            }
+            break;
+        default:
+            break;
+        }
+        break;
+    case State::WaitFinish:
+        if (header.type == ZFIN) {
+            send(QByteArrayLiteral("OO"));
+            endTransfer(firstFailure_);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void ZmodemEngine::nextFile()
+{
+    for (;;) {
+        const QString path = host()->nextFileToSend();
+        if (path.isEmpty()) {
+            sendFinish();
+            return;
+        }
+        const int opened = outgoing_.open(path, options().includeDirectory);
+        beginFile(opened == TransferResult::Success ? outgoing_.name() : path, outgoing_.size(), true);
+        if (opened == TransferResult::Success)
+            break;
+        noteFailure(opened);
+        endFile(opened);
+    }
+    fileActive_ = true;
+    blockLength_ = options().zmodem8K ? MaxSubpacket : 1024;
+    if (receiverBuffer_ > 0)
+        blockLength_ = qMax(64, qMin(blockLength_, receiverBuffer_));
+    status_.blockSize = blockLength_;
+    lastRposition_ = -1;
+    retries_ = 0;
+    sendFileOffer();
+}
+
+void ZmodemEngine::sendFileOffer()
+{
+    state_ = State::WaitFilePosition;
+    const quint8 conversion = options().zmodemRecover ? ZCRESUM : ZCBIN;
+    // With crash recovery the receiver must keep what it has, so no
+    // management option that would replace it is sent along.
+    quint8 management = options().zmodemRecover ? 0 : quint8(options().zmodemFileOption) & ZMMASK;
+    if (options().zmodemSkipNoFile)
+        management |= ZMSKNOFIL;
+    sendBinary(Header::withFlags(ZFILE, conversion, management));
+    QByteArray info = outgoing_.name().toUtf8();
+    info.append('\0');
+    const qint64 mtime = outgoing_.modified().isValid() ? outgoing_.modified().toSecsSinceEpoch() : 0;
+    info.append(QStringLiteral("%1 %2 %3 0 0 0")
+                    .arg(outgoing_.size())
+                    .arg(qMax<qint64>(0, mtime), 0, 8)
+                    .arg(0100000 | outgoing_.mode(), 0, 8)
+                    .toLatin1());
+    info.append('\0');
+    out_.resize(0);
+    encoder_.dataSubpacket(out_, info.constData(), info.size(), ZCRCW, crc32_);
+    send(out_);
+    armTimeout(retryMs);
+}
+
+void ZmodemEngine::answerCrcRequest(quint32 length)
+{
+    QFile &file = outgoing_.file();
+    const qint64 wanted = length == 0 ? outgoing_.size() : qMin<qint64>(length, outgoing_.size());
+    quint32 crc = 0xffffffffu;
+    file.seek(0);
+    qint64 done = 0;
+    while (done < wanted) {
+        readBuffer_.resize(qMin<qint64>(chunkBytes, wanted - done));
+        const qint64 got = file.read(readBuffer_.data(), readBuffer_.size());
+        if (got <= 0)
+            break;
+        crc = ZmodemCrc::crc32Update(crc, reinterpret_cast<const quint8 *>(readBuffer_.constData()), got);
+        done += got;
+    }
+    sendHex(Header::withPosition(ZCRC, ~crc));
+    armTimeout(retryMs);
+}
+
+void ZmodemEngine::startData(qint64 position)
+{
+    if (!outgoing_.file().seek(position)) {
+        noteFailure(TransferResult::FileNotFound);
+        abortTransfer(TransferResult::FileNotFound);
+        return;
+    }
+    position_ = position;
+    ackedPosition_ = position;
+    segmentBytes_ = 0;
+    sinceQuery_ = 0;
+    atEof_ = false;
+    setProgress(position);
+    sendBinary(Header::withPosition(ZDATA, quint32(position)));
+    state_ = State::Streaming;
+    pump();
+}
+
+// Encodes file data while the link has room. Depending on the receiver this
+// streams (ZCRCG, with a ZCRCQ now and then for the window), or sends
+// frames of at most the receiver's buffer ending in ZCRCW and waits for ZACK.
+void ZmodemEngine::pump()
+{
+    armTimeout(stallMs());
+    while (state_ == State::Streaming && pendingOutput() < highWater) {
+        if (windowFull()) {
+            armTimeout(retryMs);
+            return; // until a ZACK moves the window
+        }
+        if (!encodeChunk())
+            return;
+    }
+}
+
+bool ZmodemEngine::windowFull() const
+{
+    return position_ - ackedPosition_ >= windowBytes;
+}
+
+bool ZmodemEngine::encodeChunk()
+{
+    const bool streaming = receiverBuffer_ == 0 && (receiverFlags_ & CANFDX) && (receiverFlags_ & CANOVIO);
+    qint64 want = chunkBytes;
+    if (!streaming)
+        want = qMin<qint64>(want, receiverBuffer_ > 0 ? receiverBuffer_ - segmentBytes_ : blockLength_);
+    readBuffer_.resize(want);
+    const qint64 got = outgoing_.file().read(readBuffer_.data(), want);
+    if (got < 0) {
+        noteFailure(TransferResult::FileNotFound);
+        abortTransfer(TransferResult::FileNotFound);
+        return false;
+    }
+    const bool eof = got < want || position_ + got >= outgoing_.size();
+    out_.resize(0);
+    out_.reserve(got * 2 + 64);
+    qint64 done = 0;
+    bool frameEnded = false;
+    do {
+        const qint64 length = qMin<qint64>(blockLength_, got - done);
+        done += length;
+        segmentBytes_ += length;
+        sinceQuery_ += length;
+        quint8 end = ZCRCG;
+        if (done == got && eof) {
+            end = ZCRCE;
+            frameEnded = true;
+        } else if (!streaming && (receiverBuffer_ == 0 || segmentBytes_ >= receiverBuffer_)) {
+            end = ZCRCW;
+            frameEnded = true;
+        } else if (streaming && sinceQuery_ >= queryEvery) {
+            end = ZCRCQ;
+            sinceQuery_ = 0;
+        }
+        encoder_.dataSubpacket(out_, readBuffer_.constData() + done - length, length, end, crc32_);
+    } while (done < got && !frameEnded);
+    // A ZCRCW ends the frame early: rewind to what was actually sent.
+    if (done < got)
+        outgoing_.file().seek(position_ + done);
+    position_ += done;
+    send(out_);
+    setProgress(position_);
+    if (eof && done == got) {
+        sendEof();
+        return false;
+    }
+    if (frameEnded) {
+        state_ = State::WaitAck;
+        armTimeout(retryMs);
+        return false;
+    }
+    return true;
+}
+
+void ZmodemEngine::sendEof()
+{
+    atEof_ = true;
+    state_ = State::WaitEofAck;
+    sendBinary(Header::withPosition(ZEOF, quint32(position_)));
+    armTimeout(retryMs);
+}
+
+void ZmodemEngine::sendFinish()
+{
+    state_ = State::WaitFinish;
+    sendHex(Header::withPosition(ZFIN, 0));
+    armTimeout(retryMs);
+}
+
+void ZmodemEngine::skipCurrentFile(int result)
+{
+    outgoing_.close();
+    fileActive_ = false;
+    endFile(result);
+    progressMade();
+    nextFile();
+}
+
+void ZmodemEngine::senderTimeout()
+{
+    switch (state_) {
+    case State::WaitReceiverInit:
+        if (handshakeExpired()) {
+            abortTransfer(TransferResult::TimedOut);
+            return;
+        }
+        sendRequestInit();
+        break;
+    case State::WaitFilePosition:
+        if (recoverableError(QStringLiteral("No answer to the file offer")))
+            sendFileOffer();
+        break;
+    case State::Streaming:
+        if (!windowFull()) {
+            // The link stopped taking data altogether.
+            abortTransfer(TransferResult::TimedOut);
+        } else if (recoverableError(QStringLiteral("No acknowledgement"))) {
+            startData(ackedPosition_);
+        }
+        break;
+    case State::WaitAck:
+        if (recoverableError(QStringLiteral("No acknowledgement")))
+            startData(ackedPosition_);
+        break;
+    case State::WaitEofAck:
+        if (recoverableError(QStringLiteral("No answer to end of file")))
+            sendEof();
+        break;
+    case State::WaitFinish:
+        if (++retries_ > 3)
+            endTransfer(firstFailure_);
+        else
+            sendFinish();
+        break;
+    default:
+        break;
+    }
+}
