@@ -23,6 +23,7 @@ void KeyEmu::setEmulation(const QString &name)
     emulation_ = name;
     cursorApplication_ = false;
     keypadApplication_ = false;
+    vt52Mode_ = false;
     if (enabled_ && !map_.hasSection(tableName()))
         emit problem(QStringLiteral("Key map %1 has no table for %2").arg(mapFile_, name));
 }
@@ -46,6 +47,9 @@ void KeyEmu::reload()
 
 QString KeyEmu::tableName() const
 {
+    if (vt52Mode_ && emulation_.startsWith(QStringLiteral("VT"), Qt::CaseInsensitive)
+        && map_.hasSection(QStringLiteral("VT52")))
+        return QStringLiteral("VT52");
     if (!map_.hasSection(emulation_)) {
         const QString upper = emulation_.toUpper();
         if (upper == u"VT100" || upper == u"VT220")

@@ -36,6 +36,8 @@ public:
     // Modes the host sets (DECCKM, DECKPAM/DECKPNM); reset when the emulation changes.
     void setCursorKeysApplication(bool on) { cursorApplication_ = on; }
     void setKeypadApplication(bool on) { keypadApplication_ = on; }
+    // A VT100 or VT220 the host has put in VT52 mode sends the keys of the "VT52" table.
+    void setVt52Mode(bool on) { vt52Mode_ = on; }
 
     // The bytes to send for a key, or nothing when the emulator leaves the key to the terminal.
     std::optional<QByteArray> translate(int qtKey, Qt::KeyboardModifiers modifiers) const;
@@ -58,4 +60,5 @@ private:
     bool processAll_ = false;
     bool cursorApplication_ = false;
     bool keypadApplication_ = false;
+    bool vt52Mode_ = false;
 };

@@ -1,5 +1,8 @@
 #include "comms/line/ComDevices.h"
 
+#include "shell/settings/SettingsStore.h"
+#include "shell/settings/SettingsTable.h"
+
 namespace ComDevices {
 
 QString devicePath(int comNumber, const Override &override)
@@ -14,6 +17,14 @@ QString devicePath(int comNumber, const Override &override)
     static const char *const families[] = {"/dev/ttyS", "/dev/ttyUSB", "/dev/ttyACM"};
     const int index = comNumber - 1;
     return QString::fromLatin1(families[index / 32]) + QString::number(index % 32);
+}
+
+Override fromSettings(SettingsStore &settings)
+{
+    return [&settings](int comNumber) {
+        return settings.ReadSettingString(
+            QString(), QLatin1String(Setting::comDevicePrefix) + QString::number(comNumber), QString());
+    };
 }
 
 } // namespace ComDevices

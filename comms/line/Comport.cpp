@@ -257,7 +257,7 @@ void Comport::close()
     device->disconnect(this);
     device->close();
     device.release()->deleteLater();
-    output_.clear();
+    clearOutput();
     breakTimer_.stop();
     modemPoll_.stop();
     readingStopped_ = false;
@@ -291,7 +291,7 @@ void Comport::onDeviceGone()
             socketLine_ = nullptr;
         }
     }
-    output_.clear();
+    clearOutput();
     breakTimer_.stop();
     modemPoll_.stop();
     log_.note(QStringLiteral("Disconnected"));
@@ -375,18 +375,32 @@ void Comport::putBlock(const QByteArray &bytes)
 
 qint64 Comport::outBuffUsed() const
 {
-    return output_.size() + (device_ ? device_->bytesToWrite() : 0);
+    return output_.size() - outputHead_ + (device_ ? device_->bytesToWrite() : 0);
+}
+
+void Comport::clearOutput()
+{
+    output_.clear();
+    outputHead_ = 0;
 }
 
 void Comport::pumpOutput()
 {
-    if (!device_ || inBreak() || output_.isEmpty())
+    if (!device_ || inBreak() || outputHead_ == output_.size())
         return;
     const qint64 room = deviceChunk - device_->bytesToWrite();
     if (room <= 0)
         return;
-    const QByteArray chunk = output_.left(room);
-    output_.remove(0, chunk.size());
+    const QByteArray chunk = output_.mid(outputHead_, room);
+    outputHead_ += chunk.size();
+    // The sent part is dropped when it is all gone or outweighs the rest,
+    // so a large block is not copied again for every chunk.
+    if (outputHead_ == output_.size())
+        clearOutput();
+    else if (outputHead_ > output_.size() / 2) {
+        output_.remove(0, outputHead_);
+        outputHead_ = 0;
+    }
     device_->write(chunk);
 }
 
@@ -406,7 +420,7 @@ void Comport::checkOutputFree()
 
 void Comport::flushOutBuffer()
 {
-    output_.clear();
+    clearOutput();
     if (device_)
         device_->discardOutput();
     QMetaObject::invokeMethod(this, &Comport::checkOutputFree, Qt::QueuedConnection);
@@ -625,6 +639,8 @@ void Comport::deliverData(const QByteArray &bytes)
     while (from < bytes.size()) {
         std::vector<int> fired;
         qsizetype end = from;
+        if (!triggers_.hasDataTriggers())
+            end = bytes.size();
         while (end < bytes.size() && fired.empty())
             fired = triggers_.feed(bytes[end++]);
         store(bytes.mid(from, end - from));

@@ -190,6 +190,7 @@ private:
     void readDevice();
     QByteArray pull(qint64 budget);
     void pumpOutput();
+    void clearOutput();
     void onBytesWritten();
     void checkOutputFree();
     void pollModemLines();
@@ -221,6 +222,7 @@ private:
     SocketLine *socketLine_ = nullptr;
     QByteArray input_;
     QByteArray output_;
+    qsizetype outputHead_ = 0; // bytes of output_ already handed to the device
     qint64 queuedInput_ = 0;
     bool readingStopped_ = false;
     std::deque<Event> events_;

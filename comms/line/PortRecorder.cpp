@@ -1,5 +1,7 @@
 #include "comms/line/PortRecorder.h"
 
+#include "shell/ProgramDir.h"
+
 #include <QDir>
 #include <QSaveFile>
 
@@ -10,7 +12,7 @@ PortRecorder::PortRecorder(QString fileName, qsizetype capacity)
 
 QString PortRecorder::filePath() const
 {
-    return QDir(folder_.isEmpty() ? QDir::currentPath() : folder_).filePath(fileName_);
+    return QDir(folder_.isEmpty() ? ProgramDir::resolve() : folder_).filePath(fileName_);
 }
 
 bool PortRecorder::setState(LogState state)

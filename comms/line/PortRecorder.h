@@ -17,6 +17,7 @@ public:
 
     explicit PortRecorder(QString fileName, qsizetype capacity = 4 * 1024 * 1024);
 
+    // The program's folder unless set.
     void setFolder(const QString &folder) { folder_ = folder; }
     QString filePath() const;
     LogState state() const { return state_; }

@@ -222,9 +222,13 @@ void SocketLine::discardInput()
 bool SocketLine::setBreak(bool on)
 {
     // Telnet has a break command; a raw connection has nothing to send.
-    if (on && codec_)
+    if (!codec_) {
+        lastError_ = tr("A raw network connection cannot send a break");
+        return false;
+    }
+    if (on)
         writeRaw(codec_->breakCommand());
-    return codec_ != nullptr;
+    return true;
 }
 
 std::optional<int> SocketLine::modemLines() const

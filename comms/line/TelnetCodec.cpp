@@ -57,6 +57,11 @@ QByteArray TelnetCodec::start()
     request(out, WILL, SuppressGoAhead);
     request(out, DO, Binary);
     request(out, WILL, Binary);
+    // Offered up front so a server knows them before it starts a program.
+    if (side_ == Side::Client) {
+        request(out, WILL, TerminalType);
+        request(out, WILL, WindowSize);
+    }
     return out;
 }
 
@@ -188,6 +193,11 @@ void TelnetCodec::subnegotiation(QByteArray &reply)
 
 QByteArray TelnetCodec::decode(const QByteArray &in, QByteArray &reply)
 {
+    // Plain data in binary mode passes as it is.
+    if (parse_ == Data && receivesBinary() && !in.contains(char(IAC))) {
+        afterCr_ = !in.isEmpty() && in.back() == '\r';
+        return in;
+    }
     QByteArray out;
     out.reserve(in.size());
     for (char ch : in) {
@@ -275,9 +285,11 @@ QByteArray TelnetCodec::decode(const QByteArray &in, QByteArray &reply)
 
 QByteArray TelnetCodec::encode(const QByteArray &data) const
 {
+    const bool binary = sendsBinary();
+    if (!data.contains(char(IAC)) && (binary || !data.contains('\r')))
+        return data;
     QByteArray out;
     out.reserve(data.size() + data.size() / 8 + 2);
-    const bool binary = sendsBinary();
     for (qsizetype i = 0; i < data.size(); ++i) {
         const auto byte = static_cast<unsigned char>(data[i]);
         appendEscaped(out, byte);

@@ -139,3 +139,12 @@ bool TriggerTable::watchesModemLines() const
     }
     return false;
 }
+
+bool TriggerTable::hasDataTriggers() const
+{
+    for (const auto &[handle, entry] : entries_) {
+        if (entry.kind == TriggerKind::Data)
+            return true;
+    }
+    return false;
+}

@@ -39,6 +39,7 @@ public:
     // Output-free triggers satisfied by this much free space; they disarm.
     std::vector<int> outputFree(qint64 freeBytes);
     bool watchesModemLines() const;
+    bool hasDataTriggers() const;
 
 signals:
     void timerFired(int handle);

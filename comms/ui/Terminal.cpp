@@ -5,6 +5,7 @@
 #include "comms/ui/TerminalFont.h"
 #include "comms/ui/TerminalPainter.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -33,10 +34,7 @@ Terminal::Terminal(QWidget *parent)
 
     paintTimer_.setSingleShot(true);
     paintTimer_.setInterval(frameMs);
-    connect(&paintTimer_, &QTimer::timeout, this, [this] {
-        updateScrollBar();
-        update();
-    });
+    connect(&paintTimer_, &QTimer::timeout, this, &Terminal::frame);
     blinkTimer_.setInterval(cursorBlinkMs);
     connect(&blinkTimer_, &QTimer::timeout, this, [this] {
         blinkOn_ = !blinkOn_;
@@ -52,7 +50,9 @@ Terminal::Terminal(QWidget *parent)
     connect(&emu_, &Termemu::bPlusDetected, this, [this](char trigger) { bPlusTrigger_ = trigger; });
     connect(&emu_, &Termemu::keypadModeChanged, &keys_, &KeyEmu::setKeypadApplication);
     connect(&emu_, &Termemu::cursorKeyModeChanged, &keys_, &KeyEmu::setCursorKeysApplication);
+    connect(&emu_, &Termemu::vt52ModeChanged, &keys_, &KeyEmu::setVt52Mode);
     connect(&emu_, &Termemu::sizeChanged, this, [this] { updateGeometry(); });
+    connect(&emu_, &Termemu::bell, this, [] { QApplication::beep(); });
 
     setTerminalFont(TerminalFont::initial());
     lineCount_ = emu_.screen().bufferLineCount();
@@ -103,6 +103,17 @@ void Terminal::schedulePaint()
 {
     if (!paintTimer_.isActive())
         paintTimer_.start();
+}
+
+void Terminal::frame()
+{
+    updateScrollBar();
+    update();
+    const QPoint cursor(screen().cursorColumn() + 1, screen().cursorRow() + 1);
+    if (cursor != reportedCursor_) {
+        reportedCursor_ = cursor;
+        emit cursorMoved(cursor.y(), cursor.x());
+    }
 }
 
 void Terminal::repaintNow()

@@ -91,6 +91,8 @@ signals:
     // A B+ start sequence arrived; following holds the received bytes after it, not shown.
     void bPlusStarted(char trigger, const QByteArray &following);
     void mouseReleased(Qt::MouseButton button, const QPoint &position);
+    // The cursor's page row and column (1-based), reported at most once per frame.
+    void cursorMoved(int row, int column);
 
 protected:
     bool event(QEvent *event) override;
@@ -112,6 +114,7 @@ private:
     bool scrollKey(int key);
     TextPoint pointAt(const QPoint &position) const;
     void updateScrollBar();
+    void frame();
 
     Termemu emu_;
     KeyEmu keys_;
@@ -125,6 +128,7 @@ private:
     std::function<bool(char)> typedFilter_;
     int lineCount_ = 0;
     int offset_ = 0;
+    QPoint reportedCursor_;
     char bPlusTrigger_ = 0;
     bool active_ = false;
     bool halfDuplex_ = false;

@@ -152,7 +152,7 @@ private slots:
         QCOMPARE(f.sent, QByteArray("\0\x2d\0\x3b\0\x5d\0\x48\tq", 10));
     }
 
-    void keyEmulatorFollowsTheHostsCursorMode()
+    void keyEmulatorFollowsTheHostsKeyModes()
     {
         QTemporaryDir dir;
         QString error;
@@ -170,7 +170,13 @@ private slots:
         QTest::keyClick(f.terminal, Qt::Key_Up);
         f.terminal->receive("\x1b[?1l");
         QTest::keyClick(f.terminal, Qt::Key_Up);
-        QCOMPARE(f.sent, QByteArray("\x1b[A\x1bOA\x1b[A"));
+        f.terminal->receive("\x1b[?2l"); // VT52 mode
+        QTest::keyClick(f.terminal, Qt::Key_Up);
+        f.terminal->receive("\x1b<");
+        QTest::keyClick(f.terminal, Qt::Key_Up);
+        QCOMPARE(f.sent,
+            QByteArray("\x1b[A\x1bOA\x1b[A\x1b"
+                       "A\x1b[A"));
     }
 
     void inactiveTerminalNeitherShowsNorSends()
@@ -192,6 +198,16 @@ private slots:
         QTest::keyClicks(f.terminal, QStringLiteral("ab"));
         QCOMPARE(f.sent, QByteArray("ab"));
         QCOMPARE(f.terminal->lineText(f.terminal->firstVisibleLine()), QStringLiteral("noticeab"));
+    }
+
+    void cursorMovesAreReportedOncePerFrame()
+    {
+        Fixture f;
+        QSignalSpy moves(f.terminal, &Terminal::cursorMoved);
+        for (int row = 1; row <= 20; ++row)
+            f.terminal->receive("\x1b[" + QByteArray::number(row) + ";10H");
+        QTRY_COMPARE_WITH_TIMEOUT(moves.count(), 1, 10000);
+        QCOMPARE(moves[0], (QVariantList{20, 10}));
     }
 
     void typedCharactersPassTheFilter()

@@ -60,7 +60,7 @@ private slots:
         const QString script = dir.filePath(QStringLiteral("session.sh"));
         QFile file(script);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("#!/bin/sh\necho \"TERM=$TERM\"\necho \"SIZE=$(stty size)\"\nexec cat\n");
+        file.write("#!/bin/sh\necho \"TERM=$TERM\"\nread line\necho \"SIZE=$(stty size)\"\nexec cat\n");
         file.close();
         file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
         SocketExec telnetd;
@@ -69,15 +69,19 @@ private slots:
         Comport port;
         configureClient(port, telnetd.port());
         port.setTerminalType("VT100");
-        port.setWindowSize(100, 30);
+        port.setWindowSize(90, 20);
         Reader reader(port);
         QSignalSpy connected(&port, &Comport::socketConnected);
         port.open();
         QTRY_COMPARE_WITH_TIMEOUT(connected.count(), 1, 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(reader.got.contains("TERM="), 30000);
+        // A resize while connected reaches the program's terminal.
+        port.setWindowSize(100, 30);
+        port.putString(QStringLiteral("\r"));
         QTRY_VERIFY_WITH_TIMEOUT(reader.got.contains("SIZE="), 30000);
         QTRY_VERIFY_WITH_TIMEOUT(reader.got.indexOf("\n", reader.got.indexOf("SIZE=")) > 0, 30000);
         QVERIFY2(reader.got.toLower().contains("term=vt100"), reader.got.constData());
-        QVERIFY2(reader.got.contains("SIZE=30 100"), reader.got.constData());
+        QVERIFY2(reader.got.contains("SIZE=30 100"), reader.got.toHex(' ').constData());
         port.putString(QStringLiteral("echo me\r"));
         QTRY_VERIFY_WITH_TIMEOUT(reader.got.count("echo me") >= 2, 30000); // terminal echo and cat's copy
         QVERIFY(port.dcd());

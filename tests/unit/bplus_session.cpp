@@ -3,6 +3,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "comms/screen/ScreenText.h"
+#include "comms/screen/Termemu.h"
 #include "comms/transfer/bplus/BPlusHost.h"
 #include "comms/transfer/bplus/BPlusPacket.h"
 #include "comms/transfer/bplus/BPlusTrigger.h"
@@ -238,8 +240,9 @@ private slots:
         QVERIFY(!QFileInfo::exists(hostPath("stored.bin")));
     }
 
-    // The terminal answers ENQ itself and hands the line to the engine at
-    // the host's first packet, or hands it over at the ENQ already.
+    // The screen emulator reports the start sequences; the terminal answers
+    // ENQ itself and hands the line to the engine at the host's first packet
+    // (or already at the ENQ), and gets it back when the transfer is over.
     void startsFromTheTerminalsDetection_data()
     {
         QTest::addColumn<bool>("engineAnswersEnquiry");
@@ -253,23 +256,36 @@ private slots:
         writeFile(hostDir_.path(), "file.bin", data);
         LinkPair links;
         BPlusPair pair(&links.a, &links.b, terminalDir_.path(), hostDir_.path());
-        QMetaObject::Connection watch;
-        watch = connect(&links.a, &ByteLink::received, this, [&](const QByteArray &bytes) {
-            const BPlus::Trigger trigger = BPlus::classifyTrigger(bytes);
-            if (trigger == BPlus::Trigger::Enquiry && !engineAnswersEnquiry) {
-                links.a.send(BPlus::enquiryReply());
-            } else if (trigger != BPlus::Trigger::None) {
+        Termemu screen;
+        screen.setEmulation(Termemu::Ansi);
+        screen.setBPlusDetection(true);
+        bool engineHasLine = false;
+        connect(&links.a, &ByteLink::received, this, [&](const QByteArray &bytes) {
+            for (QByteArray rest = bytes; !rest.isEmpty() && !engineHasLine;) {
+                char trigger = 0;
+                const auto watch
+                    = connect(&screen, &Termemu::bPlusDetected, this, [&](char c) { trigger = c; });
+                rest.remove(0, screen.feed(rest));
                 disconnect(watch);
-                pair.terminal.startReceive(bytes);
+                if (trigger == BPlus::ENQ && !engineAnswersEnquiry) {
+                    links.a.send(BPlus::enquiryReply());
+                } else if (trigger != 0) {
+                    engineHasLine = true;
+                    pair.terminal.startReceive(BPlus::triggerBytes(trigger) + rest);
+                }
             }
         });
-        links.a.send("Welcome to the host\r\n");
+        connect(&pair.terminal, &ProtocolEngine::finished, this, [&] { engineHasLine = false; });
+        links.b.send("Welcome to the host\r\n");
         pair.hostFiles.sendPath = hostPath("file.bin");
         pair.startHost(true);
         QVERIFY(pair.wait());
         QCOMPARE(pair.terminalCode, 0);
         QCOMPARE(pair.hostCode, 0);
         QCOMPARE(readFile(terminalPath("file.bin")), data);
+        links.b.send("Transfer complete\r\n");
+        QTRY_VERIFY(screenRows(screen.screen()).join('|').contains("Transfer complete"));
+        QVERIFY(screenRows(screen.screen()).join('|').contains("Welcome to the host"));
     }
 
     void answersInterrogation()
@@ -278,8 +294,7 @@ private slots:
         QByteArray answer;
         connect(&links.b, &ByteLink::received, this, [&answer](const QByteArray &b) { answer += b; });
         BPlusPair pair(&links.a, &links.b, terminalDir_.path(), hostDir_.path());
-        const char esc[] = {BPlus::ESC, 'I'};
-        QVERIFY(pair.terminal.startReceive(QByteArray(esc, 2)));
+        QVERIFY(pair.terminal.startReceive(BPlus::triggerBytes('I')));
         QTRY_COMPARE(answer, BPlus::interrogationReply());
         QVERIFY(answer.startsWith('#') && answer.endsWith('\r'));
         pair.terminal.cancel();

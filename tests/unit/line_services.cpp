@@ -4,6 +4,9 @@
 #include "comms/line/ComDevices.h"
 #include "comms/line/HostResolver.h"
 #include "comms/line/PortRecorder.h"
+#include "shell/RecordingPrompt.h"
+#include "shell/TLog.h"
+#include "shell/settings/SettingsStore.h"
 
 class LineServicesTest : public QObject {
     Q_OBJECT
@@ -29,6 +32,17 @@ private slots:
         const auto override = [](int n) { return n == 3 ? QStringLiteral(" /dev/pts/7 ") : QString(); };
         QCOMPARE(ComDevices::devicePath(3, override), QStringLiteral("/dev/pts/7"));
         QCOMPARE(ComDevices::devicePath(number, override), path);
+    }
+
+    void comDeviceSetting()
+    {
+        TLog log{QString()};
+        RecordingPrompt prompt;
+        SettingsStore store{SettingsFolders::fromEnvironment(), log, prompt};
+        store.WriteSettingString(QString(), QStringLiteral("ComDevice5"), QStringLiteral("/dev/ttyAMA0"));
+        const auto fromSettings = ComDevices::fromSettings(store);
+        QCOMPARE(ComDevices::devicePath(5, fromSettings), QStringLiteral("/dev/ttyAMA0"));
+        QCOMPARE(ComDevices::devicePath(6, fromSettings), QStringLiteral("/dev/ttyS5"));
     }
 
     void resolver()

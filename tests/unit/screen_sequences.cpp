@@ -263,6 +263,34 @@ private slots:
         QCOMPARE(vt52, (QList<bool>{true, false}));
     }
 
+    void softAndHardReset()
+    {
+        Termemu emu;
+        emu.setEmulation(Termemu::Vt220);
+        emu.resize(6, 20);
+        const ScreenModel &s = emu.screen();
+        emu.feed(esc("^[[2;5r^[[?6h^[[4h^[[?25l^[=^[[1;7m^[(0^[[3;4H"));
+        QVERIFY(!s.cursorVisible());
+        QVERIFY(emu.applicationKeypad());
+        // DECSTR: modes back to their defaults, cursor and text stay.
+        emu.feed(esc("^[[!pq"));
+        QVERIFY(s.cursorVisible());
+        QVERIFY(!emu.applicationKeypad());
+        QVERIFY(!s.originMode());
+        QVERIFY(!s.insertMode());
+        QCOMPARE(s.regionTop(), 0);
+        QCOMPARE(s.regionBottom(), 5);
+        QCOMPARE(s.cell(3, 3).ch, U'q');
+        QCOMPARE(s.cell(3, 3).flags, quint8(0));
+        QCOMPARE(s.cursorRow(), 3);
+        QCOMPARE(s.cursorColumn(), 4);
+        // RIS: page cleared, cursor home.
+        emu.feed(esc("^[c"));
+        QCOMPARE(s.lineText(s.firstVisibleLine() + 3), QString());
+        QCOMPARE(s.cursorRow(), 0);
+        QCOMPARE(s.cursorColumn(), 0);
+    }
+
     void bPlusDetection()
     {
         // While enabled, feeding stops at the start sequence and the rest is

@@ -4,15 +4,13 @@
 
 namespace BPlus {
 
-Trigger classifyTrigger(const QByteArray &bytes)
+QByteArray triggerBytes(char trigger)
 {
-    if (bytes.startsWith(ENQ))
-        return Trigger::Enquiry;
-    if (bytes.startsWith(DLE))
-        return Trigger::Packet;
-    if (bytes.size() >= 2 && bytes[0] == ESC && bytes[1] == 'I')
-        return Trigger::Interrogation;
-    return Trigger::None;
+    if (trigger == 'I') {
+        const char interrogation[] = {ESC, 'I'};
+        return QByteArray(interrogation, sizeof interrogation);
+    }
+    return QByteArray(1, trigger);
 }
 
 QByteArray enquiryReply()

@@ -2,21 +2,16 @@
 
 #include <QByteArray>
 
-// What the terminal does with the B+ start sequences it watches for while
-// B+ detection is on.
+// What the terminal does with the B+ start sequences its emulator reports
+// while B+ detection is on (ENQ, DLE, ESC 'I').
 namespace BPlus {
 
-enum class Trigger {
-    None,
-    Enquiry, // ENQ: answer enquiryReply() and stay in terminal mode
-    Packet, // DLE: the host sends a packet; hand the line to the engine
-    Interrogation, // ESC 'I': answer interrogationReply()
-};
+// The start sequence for the emulator's trigger character (0x05, 0x10 or
+// 'I'), as the engine takes it before the bytes that followed on the line.
+QByteArray triggerBytes(char trigger);
 
-// The start sequence at the beginning of `bytes`, if any.
-Trigger classifyTrigger(const QByteArray &bytes);
-
-// DLE '+' '+' DLE '0': ready for B+ with sequence 0.
+// DLE '+' '+' DLE '0': ready for B+ with sequence 0. A terminal may send it
+// itself on ENQ and stay in terminal mode until the host's first packet.
 QByteArray enquiryReply();
 // The terminal's identification: B Plus supported.
 QByteArray interrogationReply();
