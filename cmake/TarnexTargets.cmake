@@ -1,7 +1,8 @@
 # Helpers shared by the subsystem folders.
 
 function(tarnex_warnings target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow=local -Wnon-virtual-dtor)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wnon-virtual-dtor
+                         $<$<CXX_COMPILER_ID:GNU>:-Wshadow=local>)
   if(TARNEX_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()

@@ -186,23 +186,24 @@ quint16 Comport::resolvePort() const
 
 // ---- open and close ----
 
-LineDevice *Comport::makeDevice()
+std::unique_ptr<LineDevice> Comport::makeDevice()
 {
     if (layer_ == DeviceLayer::Socket) {
-        auto *line = new SocketLine;
+        const quint16 port = resolvePort();
+        auto line = std::make_unique<SocketLine>();
         line->setAddress(socketAddress_.trimmed());
-        line->setPort(resolvePort());
+        line->setPort(port);
         line->setMode(socketMode_);
         line->setTelnet(telnet_);
         line->setTerminalType(terminalType_);
         line->setWindowSize(columns_, rows_);
-        socketLine_ = line;
+        socketLine_ = line.get();
         return line;
     }
-    auto *line = new SerialLine;
+    auto line = std::make_unique<SerialLine>();
     line->setDevicePath(devicePath());
     line->setSettings(serial_);
-    serialLine_ = line;
+    serialLine_ = line.get();
     return line;
 }
 
@@ -211,7 +212,7 @@ void Comport::open()
     close();
     std::unique_ptr<LineDevice> device;
     try {
-        device.reset(makeDevice());
+        device = makeDevice();
         device->open();
     } catch (const ComportError &error) {
         serialLine_ = nullptr;

@@ -178,7 +178,7 @@ private:
         QString message;
     };
 
-    LineDevice *makeDevice();
+    std::unique_ptr<LineDevice> makeDevice();
     void applySerial();
     void post(Event event, bool now);
     void scheduleDispatch();

@@ -4,6 +4,39 @@
 
 // Escape and control-sequence dispatch for each emulation.
 
+namespace {
+
+// Nearest of the 16 colours to an RGB value (components 0-255).
+quint8 nearestColour(int r, int g, int b)
+{
+    const int hi = std::max({r, g, b});
+    quint8 c = quint8(
+        (r > hi / 2 && r > 64 ? 1 : 0) | (g > hi / 2 && g > 64 ? 2 : 0) | (b > hi / 2 && b > 64 ? 4 : 0));
+    if (c == 0 && hi > 64)
+        c = 8;
+    else if (c != 0 && hi > 191)
+        c |= 8;
+    else if (c == 7 && hi <= 127)
+        c = 8;
+    return c;
+}
+
+// An xterm 256-colour index on the 16 colours.
+quint8 indexedColour(int n)
+{
+    if (n < 16)
+        return quint8(n);
+    if (n < 232) {
+        static constexpr int level[] = {0, 95, 135, 175, 215, 255};
+        n -= 16;
+        return nearestColour(level[n / 36], level[n / 6 % 6], level[n % 6]);
+    }
+    const int grey = 8 + (n - 232) * 10;
+    return nearestColour(grey, grey, grey);
+}
+
+} // namespace
+
 void Termemu::escDispatch(const EscapeSequence &seq)
 {
     if (seq.final == 'I' && seq.intermediateCount == 0 && takeBPlus('I'))
@@ -488,6 +521,27 @@ void Termemu::selectGraphicRendition(const EscapeSequence &seq)
         case 28:
             pen.flags &= quint8(~CellInvisible);
             break;
+        case 38:
+        case 48: {
+            // Extended colours (5;index or 2;r;g;b) come down to the 16.
+            quint8 colour = 0;
+            bool known = false;
+            if (seq.rawParam(i + 1) == 5 && i + 2 < seq.paramCount) {
+                colour = indexedColour(std::min(seq.rawParam(i + 2), 255));
+                known = true;
+                i += 2;
+            } else if (seq.rawParam(i + 1) == 2 && i + 4 < seq.paramCount) {
+                colour = nearestColour(std::min(seq.rawParam(i + 2), 255), std::min(seq.rawParam(i + 3), 255),
+                    std::min(seq.rawParam(i + 4), 255));
+                known = true;
+                i += 4;
+            } else {
+                i = count;
+            }
+            if (known)
+                (p == 38 ? pen.fg : pen.bg) = colour;
+            break;
+        }
         case 39:
             pen.fg = quint8(screen_.defaultForeground());
             break;

@@ -1,7 +1,13 @@
+#include <QDir>
+#include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "comms/link/IoDeviceLink.h"
 #include "support/KermitPeers.h"
+
+#include <QSignalSpy>
 
 // Our Kermit against G-Kermit over a pipe pair, both directions.
 class KermitGkermitTest : public QObject {
@@ -67,6 +73,119 @@ private slots:
         QVERIFY2(r.engineCode == 0, qPrintable(describe(engine, r)));
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(readFile(dst.filePath(QStringLiteral("data.bin"))), content);
+    }
+
+    void batchBothWays()
+    {
+        QTemporaryDir src, dst, back;
+        const QList<QByteArray> contents{randomBytes(50000, 11), QByteArray(), everyByteValue(3)};
+        QStringList paths, names;
+        for (int i = 0; i < contents.size(); ++i) {
+            names << QStringLiteral("b%1.bin").arg(i);
+            paths << writeFile(src.path(), names.last(), contents[i]);
+        }
+        ProtocolEngine out;
+        configure(out, 1000, 4, false);
+        QStringList queue = paths;
+        out.setNextFileHandler([&queue] { return queue.isEmpty() ? QString() : queue.takeFirst(); });
+        PeerOutcome r = runOverPipes(
+            out, true, QStringLiteral("gkermit"), {QStringLiteral("-r"), QStringLiteral("-q")}, dst.path());
+        QVERIFY2(r.engineCode == 0, qPrintable(describe(out, r)));
+        ProtocolEngine in;
+        configure(in, 9024, 0, true);
+        in.setDestinationDirectory(back.path());
+        r = runOverPipes(in, false, QStringLiteral("gkermit"),
+            QStringList{QStringLiteral("-i"), QStringLiteral("-q"), QStringLiteral("-s")} + names,
+            dst.path());
+        QVERIFY2(r.engineCode == 0, qPrintable(describe(in, r)));
+        for (int i = 0; i < contents.size(); ++i)
+            QCOMPARE(readFile(QDir(back.path()).filePath(names[i])), contents[i]);
+    }
+
+    // A text-mode sender puts CR LF on the line; the file here gets LF.
+    void textFromGkermit()
+    {
+        QTemporaryDir src, dst;
+        const QByteArray text = "first line\nsecond\r line\n\nlast without end";
+        writeFile(src.path(), QStringLiteral("notes.txt"), text);
+        ProtocolEngine engine;
+        configure(engine, 80, 0, false);
+        engine.setDestinationDirectory(dst.path());
+        const PeerOutcome r = runOverPipes(engine, false, QStringLiteral("gkermit"),
+            {QStringLiteral("-T"), QStringLiteral("-q"), QStringLiteral("-s"), QStringLiteral("notes.txt")},
+            src.path());
+        QVERIFY2(r.engineCode == 0, qPrintable(describe(engine, r)));
+        QCOMPARE(readFile(dst.filePath(QStringLiteral("notes.txt"))), text);
+    }
+
+    void cancelledHereLeavesNoFileThere_data()
+    {
+        QTest::addColumn<bool>("sending");
+        QTest::newRow("we send") << true;
+        QTest::newRow("we receive") << false;
+    }
+    void cancelledHereLeavesNoFileThere()
+    {
+        QFETCH(bool, sending);
+        QTemporaryDir src, dst;
+        const QString big = writeFile(src.path(), QStringLiteral("big.bin"), randomBytes(20000000, 12));
+        ProtocolEngine engine;
+        configure(engine, 2000, 4, false);
+        engine.setFileName(big);
+        engine.setDestinationDirectory(dst.path());
+        connect(&engine, &ProtocolEngine::statusChanged, &engine, [&engine](const TransferStatus &st) {
+            if (st.bytesDone > 200000)
+                engine.cancel();
+        });
+        const QStringList args = sending ? QStringList{QStringLiteral("-r"), QStringLiteral("-q")}
+                                         : QStringList{QStringLiteral("-i"), QStringLiteral("-q"),
+                                             QStringLiteral("-s"), QStringLiteral("big.bin")};
+        const PeerOutcome r = runOverPipes(
+            engine, sending, QStringLiteral("gkermit"), args, sending ? dst.path() : src.path());
+        QCOMPARE(r.engineCode, int(TransferResult::CancelledLocally));
+        // G-Kermit hears the cancel and stops (it keeps its partial file).
+        QVERIFY(r.exitCode > 0);
+        if (!sending)
+            QVERIFY(QDir(dst.path()).entryList(QDir::Files).isEmpty());
+    }
+
+    void remoteRefusalEndsCleanly()
+    {
+        QTemporaryDir src, dst;
+        // The name is taken by a folder, so G-Kermit cannot create the file.
+        QVERIFY(QDir(dst.path()).mkdir(QStringLiteral("x.bin")));
+        ProtocolEngine engine;
+        configure(engine, 80, 0, false);
+        engine.setFileName(writeFile(src.path(), QStringLiteral("x.bin"), "data"));
+        const PeerOutcome r = runOverPipes(engine, true, QStringLiteral("gkermit"),
+            {QStringLiteral("-r"), QStringLiteral("-q")}, dst.path());
+        QCOMPARE(r.engineCode, int(TransferResult::CancelledByRemote));
+        QVERIFY(!engine.status().lastError.isEmpty());
+    }
+
+    void peerDiesMidFile()
+    {
+        QTemporaryDir src, dst;
+        writeFile(src.path(), QStringLiteral("big.bin"), randomBytes(20000000, 13));
+        ProtocolEngine engine;
+        configure(engine, 2000, 0, false);
+        engine.setDestinationDirectory(dst.path());
+        QProcess peer;
+        peer.setWorkingDirectory(src.path());
+        peer.start(QStringLiteral("gkermit"),
+            {QStringLiteral("-i"), QStringLiteral("-q"), QStringLiteral("-s"), QStringLiteral("big.bin")});
+        QVERIFY(peer.waitForStarted(30000));
+        IoDeviceLink link(&peer);
+        engine.setLink(&link);
+        QSignalSpy finished(&engine, &ProtocolEngine::finished);
+        connect(&engine, &ProtocolEngine::statusChanged, &peer, [&peer](const TransferStatus &st) {
+            if (st.bytesDone > 100000)
+                peer.kill();
+        });
+        engine.startReceive();
+        QVERIFY(finished.wait(60000));
+        QCOMPARE(finished.first().first().toInt(), int(TransferResult::CarrierLost));
+        QVERIFY(QDir(dst.path()).entryList(QDir::Files).isEmpty());
     }
 };
 

@@ -248,6 +248,16 @@ private slots:
         QCOMPARE(s.cell(0, 5).bg, quint8(1));
         emu.feed(esc("^[[31m^[[0my"));
         QCOMPARE(s.cell(0, 6).fg, quint8(15));
+        // Extended colours map to the nearest of the 16 and do not leak
+        // their sub-parameters (5 would be blink) into other attributes.
+        emu.feed(esc("^[[38;5;196;48;5;4ma^[[38;2;0;0;255;48;2;40;40;40mb^[[38;5;240mc^[[38;5m"));
+        QCOMPARE(s.cell(0, 7).fg, quint8(9));
+        QCOMPARE(s.cell(0, 7).bg, quint8(4));
+        QCOMPARE(s.cell(0, 7).flags, quint8(0));
+        QCOMPARE(s.cell(0, 8).fg, quint8(12));
+        QCOMPARE(s.cell(0, 8).bg, quint8(0));
+        QCOMPARE(s.cell(0, 9).fg, quint8(8));
+        QCOMPARE(s.pen().flags, quint8(0));
     }
 
     void modesReachTheKeyboard()

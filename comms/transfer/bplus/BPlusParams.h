@@ -11,8 +11,8 @@ namespace BPlus {
 // The body of a '+' (transport parameters) packet, one byte per field, in
 // wire order. Fields a short packet leaves out read as 0.
 struct Params {
-    quint8 windowSend = 1; // packets sent ahead beyond the first
-    quint8 windowReceive = 1;
+    quint8 windowSend = 3; // packets sent ahead beyond the first
+    quint8 windowReceive = 3;
     quint8 blockSize = 8; // in units of 128 bytes; 0 means 512
     quint8 checkMethod = 1; // 0 checksum, 1 CRC-16
     quint8 quotingLevel = 1; // superseded by the quote mask

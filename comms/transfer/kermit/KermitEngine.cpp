@@ -2,6 +2,12 @@
 
 #include "comms/link/ByteLink.h"
 
+namespace {
+
+constexpr int cancelGraceMs = 1000;
+
+} // namespace
+
 KermitEngine::KermitEngine(const Context &context, QObject *parent)
     : TransferEngine(context, parent)
 {
@@ -46,7 +52,8 @@ void KermitEngine::fail(int code, const QByteArray &message)
     if (isFinished())
         return;
     link()->discardOutput();
-    sendPacket(seq_, 'E', message);
+    const bool sending = state_ >= State::SendInit && state_ <= State::SendBreak;
+    sendPacket(sending ? seq_ : expected_, 'E', message);
     incoming_.abandon();
     outgoing_.close();
     countError(QString::fromLatin1(message));
@@ -55,7 +62,17 @@ void KermitEngine::fail(int code, const QByteArray &message)
 
 void KermitEngine::cancel()
 {
-    fail(TransferResult::CancelledLocally, "Transfer cancelled");
+    // Peers that flush their input after each packet lose an error packet
+    // sent in the middle of their traffic, so it goes out as the answer to
+    // their next packet, or after a short wait when none comes. A streaming
+    // sender hears nothing until the end, so it stops at once.
+    const bool streamingSender = state_ == State::SendData && link_.streaming;
+    if (state_ == State::Idle || streamingSender) {
+        fail(TransferResult::CancelledLocally, "Transfer cancelled");
+        return;
+    }
+    cancelling_ = true;
+    armTimeout(cancelGraceMs);
 }
 
 void KermitEngine::onReceived(const QByteArray &bytes)
@@ -68,6 +85,10 @@ void KermitEngine::onReceived(const QByteArray &bytes)
 
 void KermitEngine::handlePacket(const Kermit::PacketReader::Result &result)
 {
+    if (cancelling_) {
+        fail(TransferResult::CancelledLocally, "Transfer cancelled");
+        return;
+    }
     if (result.ok && result.packet.type == 'E') {
         QByteArray text;
         if (!decoder_.decode(result.packet.data, text))
@@ -98,8 +119,19 @@ void KermitEngine::onOutputDrained()
         fillWindow();
 }
 
+void KermitEngine::onLinkLost()
+{
+    incoming_.abandon();
+    outgoing_.close();
+    TransferEngine::onLinkLost();
+}
+
 void KermitEngine::onTimeout()
 {
+    if (cancelling_) {
+        fail(TransferResult::CancelledLocally, "Transfer cancelled");
+        return;
+    }
     if (state_ >= State::SendInit && state_ <= State::SendBreak)
         senderTimeout();
     else

@@ -27,6 +27,7 @@ protected:
     void onReceived(const QByteArray &bytes) override;
     void onOutputDrained() override;
     void onTimeout() override;
+    void onLinkLost() override;
 
 private:
     enum class State {
@@ -97,6 +98,7 @@ private:
     int retries_ = 0;
     int maxRetries_ = 10;
     int firstFailure_ = TransferResult::Success;
+    bool cancelling_ = false; // cancel asked; the error packet is still to go
 
     // Sender.
     int seq_ = 0; // next sequence number to use
@@ -121,6 +123,7 @@ private:
     bool haveAttributes_ = false;
     bool refused_ = false;
     bool pendingCr_ = false;
+    bool streamBroken_ = false; // a streamed packet was damaged
     IncomingFile incoming_;
     QByteArray decoded_;
 };

@@ -28,6 +28,10 @@ void KermitEngine::receiverPacket(const Kermit::Packet &packet)
     }
     if (state_ != State::Receiving)
         return;
+    if (streamBroken_) {
+        fail(TransferResult::ProtocolError, "Transmission error while streaming");
+        return;
+    }
 
     const int window = link_.streaming ? 1 : link_.windowSize;
     const int d = seqDistance(expected_, packet.seq);
@@ -77,7 +81,11 @@ void KermitEngine::receiverPacket(const Kermit::Packet &packet)
 void KermitEngine::receiverBadPacket()
 {
     if (state_ == State::Receiving && link_.streaming) {
-        fail(TransferResult::ProtocolError, "Transmission error while streaming");
+        // Data is lost and cannot be asked for again. Wait briefly: an error
+        // packet may follow when the sender cut its stream short to cancel.
+        streamBroken_ = true;
+        countError(QStringLiteral("Bad packet while streaming"));
+        armPacketTimeout();
         return;
     }
     countError(QStringLiteral("Bad packet"));
@@ -90,6 +98,10 @@ void KermitEngine::receiverBadPacket()
 
 void KermitEngine::receiverTimeout()
 {
+    if (streamBroken_) {
+        fail(TransferResult::ProtocolError, "Transmission error while streaming");
+        return;
+    }
     if (++retries_ > maxRetries_) {
         fail(state_ == State::ReceiveInit ? TransferResult::TimedOut : TransferResult::TooManyErrors,
             "Timed out");

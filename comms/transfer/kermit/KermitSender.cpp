@@ -142,7 +142,7 @@ void KermitEngine::startData()
 
 void KermitEngine::fillWindow()
 {
-    if (state_ != State::SendData || isFinished())
+    if (state_ != State::SendData || isFinished() || cancelling_)
         return;
     const int maxData = Kermit::maxDataLength(link_.sendMaxLength, link_.checkType);
     bool sent = false;
