@@ -1,7 +1,7 @@
 #include "comms/keyboard/DefaultKeyMap.h"
 #include "comms/ui/Terminal.h"
 #include "comms/ui/TerminalPalette.h"
-#include "support/TerminalTestFiles.h"
+#include "support/TestFiles.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -102,7 +102,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("session.cap"));
-        QVERIFY(TerminalTestFiles::write(path, "old\n"));
+        QVERIFY(TestFiles::write(path, "old\n"));
 
         Fixture f;
         QSignalSpy errors(f.terminal, &Terminal::captureError);
@@ -111,14 +111,14 @@ private slots:
         QVERIFY(f.terminal->setCapture(CaptureFile::Append));
         f.terminal->receive(stream);
         f.terminal->writeText("local notice\r\n"); // not received: not captured
-        QCOMPARE(TerminalTestFiles::read(path), QByteArray("old\n") + stream);
+        QCOMPARE(TestFiles::read(path), QByteArray("old\n") + stream);
 
         QVERIFY(f.terminal->setCapture(CaptureFile::Overwrite));
         f.terminal->receive(stream);
-        QCOMPARE(TerminalTestFiles::read(path), stream);
+        QCOMPARE(TestFiles::read(path), stream);
         QVERIFY(f.terminal->setCapture(CaptureFile::Off));
         f.terminal->receive("after");
-        QCOMPARE(TerminalTestFiles::read(path), stream);
+        QCOMPARE(TestFiles::read(path), stream);
 
         f.terminal->setCaptureFile(dir.filePath(QStringLiteral("missing/x.cap")));
         QVERIFY(!f.terminal->setCapture(CaptureFile::Overwrite));

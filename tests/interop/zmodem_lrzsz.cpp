@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "comms/transfer/ProtocolEngine.h"
+#include "support/TestFiles.h"
 #include "support/ZmodemPeer.h"
 
 // Our Zmodem against lrzsz's sz and rz, both directions, over a pipe pair
@@ -12,15 +13,6 @@
 namespace {
 
 constexpr int transferTimeoutMs = 180000;
-
-QByteArray randomBytes(qsizetype size, quint32 seed)
-{
-    QByteArray data(size, Qt::Uninitialized);
-    QRandomGenerator generator(seed);
-    for (qsizetype i = 0; i < size; ++i)
-        data[i] = char(generator.bounded(256));
-    return data;
-}
 
 // Every byte value, and the sequences an escaping mistake would break: CAN
 // runs (an abort when unescaped), flow control, CR after '@', a header-like
@@ -50,12 +42,6 @@ void writeFile(const QString &path, const QByteArray &data)
     f.write(data);
 }
 
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
 struct Case {
     QStringList names;
     QList<QByteArray> contents;
@@ -64,15 +50,16 @@ struct Case {
 Case caseNamed(const QString &which)
 {
     if (which == QLatin1String("single"))
-        return {{QStringLiteral("single.bin")}, {randomBytes(300000, 1)}};
+        return {{QStringLiteral("single.bin")}, {TestFiles::randomBytes(300000, 1)}};
     if (which == QLatin1String("batch"))
         return {{QStringLiteral("one.bin"), QStringLiteral("two.txt"), QStringLiteral("three")},
-            {randomBytes(70000, 2), QByteArray("short text\r\n"), randomBytes(4097, 3)}};
+            {TestFiles::randomBytes(70000, 2), QByteArray("short text\r\n"),
+                TestFiles::randomBytes(4097, 3)}};
     if (which == QLatin1String("empty"))
         return {{QStringLiteral("empty.dat")}, {QByteArray()}};
     if (which == QLatin1String("tricky"))
         return {{QStringLiteral("tricky.bin")}, {trickyBytes()}};
-    return {{QStringLiteral("big8k.bin")}, {randomBytes(1500000, 4)}};
+    return {{QStringLiteral("big8k.bin")}, {TestFiles::randomBytes(1500000, 4)}};
 }
 
 } // namespace
@@ -137,7 +124,8 @@ private slots:
         QVERIFY2(finished.first().first().toInt() == 0, peer.diagnostics().constData());
         QVERIFY2(peer.exitCode() == 0, peer.diagnostics().constData());
         for (int i = 0; i < files.names.size(); ++i)
-            QVERIFY2(readFile(to.filePath(files.names[i])) == files.contents[i], qPrintable(files.names[i]));
+            QVERIFY2(TestFiles::read(to.filePath(files.names[i])) == files.contents[i],
+                qPrintable(files.names[i]));
         QCOMPARE(QDir(to.path()).entryList(QDir::Files).size(), files.names.size());
     }
 };

@@ -8,6 +8,7 @@
 #include "comms/transfer/ProtocolEngine.h"
 #include "support/LinkPair.h"
 #include "support/NoiseRelay.h"
+#include "support/TestFiles.h"
 #include "support/ZmodemPeer.h"
 
 // Zmodem over damaged lines: the outcome is the identical file or a clean
@@ -16,21 +17,6 @@
 namespace {
 
 constexpr int transferTimeoutMs = 300000;
-
-QByteArray randomBytes(qsizetype size, quint32 seed)
-{
-    QByteArray data(size, Qt::Uninitialized);
-    QRandomGenerator generator(seed);
-    for (qsizetype i = 0; i < size; ++i)
-        data[i] = char(generator.bounded(256));
-    return data;
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 struct Ends {
     ProtocolEngine sender;
@@ -45,7 +31,7 @@ void checkOutcome(int code, const QString &dir, const QByteArray &data)
     const QStringList files = QDir(dir).entryList(QDir::Files);
     if (code == 0) {
         QCOMPARE(files, QStringList{QStringLiteral("n.bin")});
-        QVERIFY(readFile(QDir(dir).filePath("n.bin")) == data);
+        QVERIFY(TestFiles::read(QDir(dir).filePath("n.bin")) == data);
     } else {
         QVERIFY2(!files.contains(QStringLiteral("n.bin")), "a failed receive left a complete-looking file");
     }
@@ -79,7 +65,7 @@ private slots:
         QFETCH(int, size);
         QTemporaryDir from;
         QTemporaryDir to;
-        const QByteArray data = randomBytes(size, seed);
+        const QByteArray data = TestFiles::randomBytes(size, seed);
         QFile f(from.filePath("n.bin"));
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(data);
@@ -119,7 +105,7 @@ private slots:
         QFETCH(quint32, seed);
         QTemporaryDir from;
         QTemporaryDir to;
-        const QByteArray data = randomBytes(800000, seed + 100);
+        const QByteArray data = TestFiles::randomBytes(800000, seed + 100);
         QFile f(from.filePath("n.bin"));
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(data);
@@ -148,7 +134,7 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(peer.hasExited(), 60000);
             if (code == 0) {
                 QCOMPARE(peer.exitCode(), 0);
-                QVERIFY(readFile(to.filePath("n.bin")) == data);
+                QVERIFY(TestFiles::read(to.filePath("n.bin")) == data);
             }
         } else {
             checkOutcome(code, to.path(), data);
@@ -168,7 +154,7 @@ private slots:
         QTemporaryDir to;
         QFile f(from.filePath("n.bin"));
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(randomBytes(20 * 1024 * 1024, 5));
+        f.write(TestFiles::randomBytes(20 * 1024 * 1024, 5));
         f.close();
         LinkPair links;
         Ends ends;
@@ -204,7 +190,7 @@ private slots:
         QTemporaryDir to;
         QFile f(from.filePath("n.bin"));
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(randomBytes(2000000, 6));
+        f.write(TestFiles::randomBytes(2000000, 6));
         f.close();
         LinkPair left;
         LinkPair right;

@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include "comms/transfer/ProtocolEngine.h"
+#include "support/TestFiles.h"
 #include "support/ZmodemPeer.h"
 
 // Whole Zmodem sessions against sz and rz: cancelling, refusing files, file
@@ -15,15 +16,6 @@
 namespace {
 
 constexpr int transferTimeoutMs = 180000;
-
-QByteArray randomBytes(qsizetype size, quint32 seed)
-{
-    QByteArray data(size, Qt::Uninitialized);
-    QRandomGenerator generator(seed);
-    for (qsizetype i = 0; i < size; ++i)
-        data[i] = char(generator.bounded(256));
-    return data;
-}
 
 void writeFile(const QString &path, const QByteArray &data, const QDateTime &modified = {})
 {
@@ -33,12 +25,6 @@ void writeFile(const QString &path, const QByteArray &data, const QDateTime &mod
     f.flush();
     if (modified.isValid())
         f.setFileTime(modified, QFileDevice::FileModificationTime);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
 // Runs one transfer between engine and program; returns the engine's code.
@@ -84,7 +70,7 @@ private slots:
         QTemporaryDir from;
         QTemporaryDir to;
         const QString source = from.filePath(QStringLiteral("big.bin"));
-        writeFile(source, randomBytes(40 * 1024 * 1024, 9));
+        writeFile(source, TestFiles::randomBytes(40 * 1024 * 1024, 9));
         ProtocolEngine engine;
         ZmodemPeer peer;
         engine.setFileName(source);
@@ -110,7 +96,7 @@ private slots:
         QTemporaryDir to;
         QStringList args{QStringLiteral("-q")};
         for (const char *name : {"a.bin", "b.bin", "c.bin"}) {
-            writeFile(from.filePath(QLatin1String(name)), randomBytes(50000, quint32(name[0])));
+            writeFile(from.filePath(QLatin1String(name)), TestFiles::randomBytes(50000, quint32(name[0])));
             args << from.filePath(QLatin1String(name));
         }
         ProtocolEngine engine;
@@ -119,7 +105,7 @@ private slots:
         engine.setAcceptHandler([](const QString &path) { return !path.endsWith(QLatin1String("b.bin")); });
         QCOMPARE(run(engine, peer, false, QStringLiteral("sz"), args, from.path()), 0);
         QCOMPARE(QDir(to.path()).entryList(QDir::Files), (QStringList{"a.bin", "c.bin"}));
-        QCOMPARE(readFile(to.filePath("c.bin")), readFile(from.filePath("c.bin")));
+        QCOMPARE(TestFiles::read(to.filePath("c.bin")), TestFiles::read(from.filePath("c.bin")));
     }
 
     // An existing "f.bin" (OLD) meets an offered one (NEW); who decides is the
@@ -175,8 +161,9 @@ private slots:
         const QDateTime past = QDateTime::currentDateTime().addDays(-30);
         const QDateTime older = QDateTime::currentDateTime().addDays(-60);
         // The offered file is longer than OLD unless the content is the same.
-        const QByteArray oldData = sameContent ? randomBytes(3000, 7) : randomBytes(2000, 5);
-        const QByteArray newData = sameContent ? oldData : randomBytes(3000, 6);
+        const QByteArray oldData
+            = sameContent ? TestFiles::randomBytes(3000, 7) : TestFiles::randomBytes(2000, 5);
+        const QByteArray newData = sameContent ? oldData : TestFiles::randomBytes(3000, 6);
         writeFile(from.filePath("f.bin"), newData, localNewer ? older : past);
         if (existing)
             writeFile(to.filePath("f.bin"), oldData, localNewer ? past : older);
@@ -191,7 +178,7 @@ private slots:
                      QStringList{QStringLiteral("-q")} + szFlags + QStringList{from.filePath("f.bin")},
                      from.path()),
             0);
-        const QByteArray got = readFile(to.filePath("f.bin"));
+        const QByteArray got = TestFiles::read(to.filePath("f.bin"));
         if (expected == QLatin1String("none"))
             QCOMPARE(got, QByteArray("<missing>"));
         else if (expected == QLatin1String("OLD"))
@@ -213,7 +200,7 @@ private slots:
         engine.setFileName(from.filePath("f.bin"));
         engine.options().zmodemFileOption = ZmodemFileOption::Protect;
         QCOMPARE(run(engine, peer, true, QStringLiteral("rz"), {QStringLiteral("-q")}, to.path()), 0);
-        QCOMPARE(readFile(to.filePath("f.bin")), QByteArray("old"));
+        QCOMPARE(TestFiles::read(to.filePath("f.bin")), QByteArray("old"));
     }
 
     // The partial holds zeros where the real file has other bytes, so the
@@ -229,7 +216,7 @@ private slots:
         QFETCH(bool, weSend);
         QTemporaryDir from;
         QTemporaryDir to;
-        const QByteArray data = randomBytes(400000, 11);
+        const QByteArray data = TestFiles::randomBytes(400000, 11);
         const QByteArray partial(150000, '\0');
         writeFile(from.filePath("r.bin"), data);
         ProtocolEngine engine;
@@ -250,7 +237,7 @@ private slots:
         QCOMPARE(code, 0);
         // A receiver may resume a little before the end of what it has
         // (rz rounds down); the kept part must be the partial's own bytes.
-        const QByteArray got = readFile(to.filePath("r.bin"));
+        const QByteArray got = TestFiles::read(to.filePath("r.bin"));
         qsizetype kept = 0;
         while (kept < partial.size() && kept < got.size() && got[kept] == '\0')
             ++kept;

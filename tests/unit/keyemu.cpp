@@ -1,7 +1,7 @@
 #include "comms/keyboard/KeyEmu.h"
 #include "comms/CaretNotation.h"
 #include "comms/keyboard/DefaultKeyMap.h"
-#include "support/TerminalTestFiles.h"
+#include "support/TestFiles.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -15,7 +15,7 @@ class KeyEmuTest : public QObject {
     QString writeMap(const QString &text)
     {
         const QString path = dir.filePath(QStringLiteral("map.ini"));
-        TerminalTestFiles::write(path, text.toUtf8());
+        TestFiles::write(path, text.toUtf8());
         return path;
     }
 
@@ -254,7 +254,7 @@ private slots:
     {
         QTemporaryDir home;
         const QString existing = home.filePath(QStringLiteral("KEYBRD.INI"));
-        QVERIFY(TerminalTestFiles::write(existing, "[Mine]\n"));
+        QVERIFY(TestFiles::write(existing, "[Mine]\n"));
         QString error;
         QVERIFY(DefaultKeyMap::install(home.path(), &error));
         QCOMPARE(DefaultKeyMap::pathIn(home.path()), existing);
@@ -262,8 +262,8 @@ private slots:
 
         const QString fresh = home.filePath(QStringLiteral("sub/"));
         QVERIFY(DefaultKeyMap::install(fresh, &error));
-        QCOMPARE(QString::fromUtf8(TerminalTestFiles::read(fresh + QStringLiteral("Keybrd.ini"))),
-            DefaultKeyMap::text());
+        QCOMPARE(
+            QString::fromUtf8(TestFiles::read(fresh + QStringLiteral("Keybrd.ini"))), DefaultKeyMap::text());
     }
 };
 

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// File and data helpers shared by the tests.
+namespace TestFiles {
+
+// Replaces the file's contents; false when it cannot be written.
+bool write(const QString &path, const QByteArray &bytes);
+// The file's contents, or "<missing>" when it cannot be read.
+QByteArray read(const QString &path);
+// size pseudo-random bytes, the same for the same seed.
+QByteArray randomBytes(qsizetype size, quint32 seed);
+
+} // namespace TestFiles
