@@ -17,16 +17,17 @@ private slots:
         QTest::addColumn<double>("flipRate");
         QTest::addColumn<double>("dropRate");
         QTest::addColumn<bool>("mustSucceed");
+        QTest::addColumn<int>("size");
         for (const ProtocolType type :
             {ProtocolType::XmodemCrc, ProtocolType::Xmodem1K, ProtocolType::Ymodem}) {
             const QByteArray name = protocolName(type).toLatin1();
-            QTest::newRow(name + " flips") << int(type) << 3e-5 << 0.0 << true;
-            QTest::newRow(name + " drops") << int(type) << 0.0 << 3e-5 << true;
-            QTest::newRow(name + " heavy") << int(type) << 5e-4 << 5e-4 << false;
+            QTest::newRow(name + " flips") << int(type) << 3e-5 << 0.0 << true << 80000;
+            QTest::newRow(name + " drops") << int(type) << 0.0 << 3e-5 << true << 80000;
+            QTest::newRow(name + " heavy") << int(type) << 3e-4 << 3e-4 << false << 8000;
         }
         for (const ProtocolType type : {ProtocolType::Xmodem1KG, ProtocolType::YmodemG})
             QTest::newRow(protocolName(type).toLatin1() + " flips and drops")
-                << int(type) << 2e-5 << 2e-5 << false;
+                << int(type) << 2e-5 << 2e-5 << false << 80000;
     }
     void noise()
     {
@@ -34,6 +35,7 @@ private slots:
         QFETCH(double, flipRate);
         QFETCH(double, dropRate);
         QFETCH(bool, mustSucceed);
+        QFETCH(int, size);
         int damaged = 0;
         for (quint32 seed = 1; seed <= 3; ++seed) {
             NoiseRelay::Settings noise;
@@ -42,7 +44,7 @@ private slots:
             noise.dropRate = dropRate;
             noise.cleanBytes = 200;
             TransferSession s{ProtocolType(type), noise};
-            const QByteArray content = TestFiles::randomBytes(80000, seed) + "end";
+            const QByteArray content = TestFiles::randomBytes(size, seed) + "end";
             const QString path = s.src.filePath(QStringLiteral("n.bin"));
             QVERIFY(TestFiles::write(path, content));
             s.sender.setFileName(path);
