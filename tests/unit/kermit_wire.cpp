@@ -44,8 +44,8 @@ private slots:
         QFETCH(char, qbin);
         QFETCH(char, rept);
         const KermitCodec codec('#', qbin, rept);
-        const QByteArray data = everyByteValue(3) + QByteArray(200, '~') + QByteArray(5, '\x01')
-            + QByteArray(2, '#') + QByteArray(97, '\xff') + randomBytes(5000, 7) + "&&&##~";
+        const QByteArray data = TestFiles::everyByteValue(3) + QByteArray(200, '~') + QByteArray(5, '\x01')
+            + QByteArray(2, '#') + QByteArray(97, '\xff') + TestFiles::randomBytes(5000, 7) + "&&&##~";
         // Encode in packet-sized pieces as the sender does.
         QByteArray whole;
         qsizetype done = 0;

@@ -27,7 +27,10 @@ value passes. --raw gives plain TCP for peers that do not speak telnet.
 Write-fail actions (--write-fail, not for Zmodem): 0 none, 1 reject, 2 rename,
 3 overwrite. Zmodem file options (--zmodem-file-option): 0 none, 1 newer or
 longer, 2 CRC different, 3 append, 4 overwrite, 5 newer, 6 different, 7 reject.
-ASCII CR and LF translations: 0 none, 1 strip, 2 add CR before, 3 add LF after.
+ASCII CR and LF translations (--ascii-cr, --ascii-lf): 0 none, 1 strip (CRs or
+LFs), 2 add CR before LF, 3 add LF after CR; they apply to what is sent and to
+what is received. An ASCII receive ends after --ascii-eof-timeout ticks of
+silence (default 364, about 20 s).
 
 B+ (bplus) has two sides. By default tarnex-xfer is the terminal: it waits for
 the host's ENQ; "receive" takes the file the host sends, "send" offers FILE when
