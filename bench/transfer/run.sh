@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # Transfer benchmark: lrzsz against lrzsz, tarnex-xfer against rz/rb/rx and
-# sz/sb/sx, and tarnex-xfer against itself, for Zmodem, Ymodem and Xmodem 1K.
+# sz/sb/sx, and tarnex-xfer against itself, for Zmodem, Ymodem and Xmodem 1K;
+# for Kermit the same pairings with C-Kermit in place of lrzsz. C-Kermit
+# wants a terminal for its line: it runs on a pseudo-terminal (on-pty.sh)
+# whose other side is the pipe. Both Kermits use C-Kermit's default packet
+# length (4000) and window (30; Tarnex's largest is 27).
 #   unthrottled: a SIZE_MB random file over a pipe pair, MB/s
 #   throttled:   a THROTTLED_KB random file over a line paced to 115200 bit/s
 #                8N1 (11520 bytes/s each way), efficiency = bytes/(s*11520)
 # Usage: bench/transfer/run.sh [path to tarnex-xfer]
-#   env: SIZE_MB (100), THROTTLED_KB (200), PROTOCOLS ("zmodem ymodem xmodem-1k"),
+#   env: SIZE_MB (100), THROTTLED_KB (200), PROTOCOLS ("zmodem ymodem xmodem-1k kermit"),
 #        MODES ("fast slow")
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -13,7 +17,8 @@ xfer=${1:-$here/../../build/tools/tarnex-xfer/tarnex-xfer}
 xfer=$(realpath "$xfer")
 size_mb=${SIZE_MB:-100}
 slow_kb=${THROTTLED_KB:-200}
-protocols=${PROTOCOLS:-zmodem ymodem xmodem-1k}
+protocols=${PROTOCOLS:-zmodem ymodem xmodem-1k kermit}
+kermit_options="--kermit-max-len 4000 --kermit-windows 27"
 modes=${MODES:-fast slow}
 line_rate=11520
 
@@ -29,6 +34,8 @@ sender() { # impl protocol file
     lrzsz/zmodem) echo "sz -q $3" ;;
     lrzsz/ymodem) echo "sb -q $3" ;;
     lrzsz/xmodem-1k) echo "sx -k -q $3" ;;
+    ckermit/kermit) echo "$here/on-pty.sh kermit -Y -q -i -s $3" ;;
+    tarnex/kermit) echo "$xfer send --protocol kermit $kermit_options $3" ;;
     tarnex/*) echo "$xfer send --protocol $2 $3" ;;
     esac
 }
@@ -37,6 +44,8 @@ receiver() { # impl protocol name
     lrzsz/zmodem) echo "rz -q -y" ;;
     lrzsz/ymodem) echo "rb -q -y" ;;
     lrzsz/xmodem-1k) echo "rx -q $3" ;;
+    ckermit/kermit) echo "$here/on-pty.sh kermit -Y -q -r" ;;
+    tarnex/kermit) echo "$xfer receive --protocol kermit $kermit_options" ;;
     tarnex/xmodem-1k) echo "$xfer receive --protocol $2 --file $3" ;;
     tarnex/*) echo "$xfer receive --protocol $2" ;;
     esac
@@ -75,7 +84,9 @@ run_one() { # sender-impl receiver-impl protocol file paced
 
 printf "%-10s %-22s %14s %14s\n" protocol pairing "MB/s" "efficiency"
 for protocol in $protocols; do
-    for pair in lrzsz:lrzsz tarnex:lrzsz lrzsz:tarnex tarnex:tarnex; do
+    peer=lrzsz
+    [ "$protocol" = kermit ] && peer=ckermit
+    for pair in $peer:$peer tarnex:$peer $peer:tarnex tarnex:tarnex; do
         from=${pair%%:*}
         to=${pair##*:}
         fast="-"

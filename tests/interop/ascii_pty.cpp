@@ -60,8 +60,7 @@ private slots:
                 QStringLiteral("--ascii-cr"), QStringLiteral("1"), QStringLiteral("--ascii-eof-timeout"),
                 QStringLiteral("18")});
         QVERIFY(xfer.waitForStarted());
-        // The receiver has the line open before the data goes out.
-        QTest::qWait(500);
+        // What cat writes before the receiver has the line open waits in the pty.
         QProcess cat;
         cat.setStandardInputFile(source);
         cat.setStandardOutputFile(pty.far());

@@ -130,6 +130,15 @@ private slots:
             }
             QCOMPARE(goodCount, 1);
         }
+        // An error packet passes with any block check, but not with a
+        // sequence number outside 0-63.
+        QByteArray error("\x01#\x14"
+                         "E");
+        Kermit::appendCheck(error, error.constData() + 1, 3, 1);
+        const auto results = readAll(error + next, 3, 64);
+        QCOMPARE(int(results.size()), 2);
+        QVERIFY(!results[0].ok);
+        QVERIFY(results[1].ok && results[1].packet.type == 'Z');
     }
 
     void sendInitNegotiation_data()
@@ -205,6 +214,8 @@ private slots:
         QVERIFY(!c.exactSize);
         QVERIFY(c.text);
         QVERIFY(!c.modified.isValid());
+        // A kilobyte count too large for a byte count is no size at all.
+        QCOMPARE(KermitAttributes::decode("!39223372036854775807").size, qint64(-1));
     }
 };
 
