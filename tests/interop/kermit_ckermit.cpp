@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -84,6 +85,34 @@ private slots:
         QVERIFY2(r.engineCode == 0, qPrintable(describe(engine, r)));
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(TestFiles::read(dst.filePath(QStringLiteral("data.bin"))), content);
+    }
+
+    // A batch to C-Kermit and the same files back, over long packets and windows.
+    void batchBothWays()
+    {
+        QTemporaryDir src, dst, back;
+        const QList<QByteArray> contents{
+            TestFiles::randomBytes(40000, 21), QByteArray(), TestFiles::everyByteValue(5)};
+        const QStringList names = TestFiles::writeBatch(src.path(), QStringLiteral("c"), contents);
+        QStringList paths;
+        for (const QString &name : names)
+            paths << QDir(src.path()).filePath(name);
+        ProtocolEngine out;
+        configure(out, 2000, 4);
+        out.setNextFileHandler([&paths] { return paths.isEmpty() ? QString() : paths.takeFirst(); });
+        PeerOutcome r = runOverPty(out, true, QStringLiteral("kermit"),
+            kermitArgs(QStringLiteral(", set window 4"), false) << QStringLiteral("-r"), dst.path());
+        QVERIFY2(r.engineCode == 0, qPrintable(describe(out, r)));
+        ProtocolEngine in;
+        configure(in, 2000, 4);
+        in.setDestinationDirectory(back.path());
+        r = runOverPty(in, false, QStringLiteral("kermit"),
+            kermitArgs(QStringLiteral(", set window 4"), false)
+                << QStringLiteral("-i") << QStringLiteral("-s") << names,
+            dst.path());
+        QVERIFY2(r.engineCode == 0, qPrintable(describe(in, r)));
+        for (int i = 0; i < contents.size(); ++i)
+            QCOMPARE(TestFiles::read(QDir(back.path()).filePath(names[i])), contents[i]);
     }
 };
 

@@ -77,16 +77,40 @@ private slots:
         QCOMPARE(TestFiles::read(dst.filePath(QStringLiteral("data.bin"))), content);
     }
 
+    // G-Kermit with a pseudo-terminal as its standard input and output.
+    void overPseudoTerminal_data()
+    {
+        QTest::addColumn<bool>("sending");
+        QTest::newRow("to G-Kermit") << true;
+        QTest::newRow("from G-Kermit") << false;
+    }
+    void overPseudoTerminal()
+    {
+        QFETCH(bool, sending);
+        QTemporaryDir src, dst;
+        const QByteArray content = TestFiles::everyByteValue(30) + TestFiles::randomBytes(100000, 5);
+        ProtocolEngine engine;
+        configure(engine, 4000, 4, false);
+        engine.setFileName(TestFiles::writeIn(src.path(), QStringLiteral("pty.bin"), content));
+        engine.setDestinationDirectory(dst.path());
+        const QString command = sending ? QStringLiteral("exec gkermit -q -r <%PTY% >%PTY%")
+                                        : QStringLiteral("exec gkermit -q -i -s pty.bin <%PTY% >%PTY%");
+        const PeerOutcome r = runOverPty(engine, sending, QStringLiteral("sh"),
+            {QStringLiteral("-c"), command}, sending ? dst.path() : src.path());
+        QVERIFY2(r.engineCode == 0, qPrintable(describe(engine, r)));
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(TestFiles::read(dst.filePath(QStringLiteral("pty.bin"))), content);
+    }
+
     void batchBothWays()
     {
         QTemporaryDir src, dst, back;
         const QList<QByteArray> contents{
             TestFiles::randomBytes(50000, 11), QByteArray(), TestFiles::everyByteValue(3)};
-        QStringList paths, names;
-        for (int i = 0; i < contents.size(); ++i) {
-            names << QStringLiteral("b%1.bin").arg(i);
-            paths << TestFiles::writeIn(src.path(), names.last(), contents[i]);
-        }
+        const QStringList names = TestFiles::writeBatch(src.path(), QStringLiteral("b"), contents);
+        QStringList paths;
+        for (const QString &name : names)
+            paths << QDir(src.path()).filePath(name);
         ProtocolEngine out;
         configure(out, 1000, 4, false);
         QStringList queue = paths;

@@ -30,7 +30,8 @@ PeerOutcome await(ProtocolEngine &engine, QProcess &peer, int timeoutMs, QIODevi
     } else {
         outcome.exitCode = peer.exitStatus() == QProcess::NormalExit ? peer.exitCode() : -1;
     }
-    outcome.peerOutput = peer.readAllStandardError();
+    if (peer.processChannelMode() != QProcess::MergedChannels)
+        outcome.peerOutput = peer.readAllStandardError();
     if (extraOutput)
         outcome.peerOutput += extraOutput->readAll();
     return outcome;

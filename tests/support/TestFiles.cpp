@@ -19,6 +19,16 @@ QString writeIn(const QString &dir, const QString &name, const QByteArray &bytes
     return path;
 }
 
+QStringList writeBatch(const QString &dir, const QString &prefix, const QList<QByteArray> &contents)
+{
+    QStringList names;
+    for (const QByteArray &content : contents) {
+        names << QStringLiteral("%1%2.bin").arg(prefix).arg(names.size());
+        writeIn(dir, names.last(), content);
+    }
+    return names;
+}
+
 QByteArray read(const QString &path)
 {
     QFile file(path);

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 // File and data helpers shared by the tests.
 namespace TestFiles {
@@ -10,6 +12,8 @@ namespace TestFiles {
 bool write(const QString &path, const QByteArray &bytes);
 // Writes name in dir and gives its path (written or not: read() tells).
 QString writeIn(const QString &dir, const QString &name, const QByteArray &bytes);
+// Writes prefix0.bin, prefix1.bin ... in dir, one per content; gives their names.
+QStringList writeBatch(const QString &dir, const QString &prefix, const QList<QByteArray> &contents);
 // The file's contents, or "<missing>" when it cannot be read.
 QByteArray read(const QString &path);
 // size pseudo-random bytes, the same for the same seed.
