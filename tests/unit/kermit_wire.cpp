@@ -160,6 +160,9 @@ private slots:
             << QByteArray("P* @-#") << 1 << char(0) << char(0) << 1 << 48 << false;
         QTest::newRow("asks for 8-bit quoting, block check 2")
             << QByteArray("~* @-#&2 ") << 1 << '&' << char(0) << 1 << 94 << false;
+        // Prefixes that equal a control prefix (ours '#', theirs '~') are refused.
+        QTest::newRow("clashing prefixes")
+            << QByteArray("~* @-~#3~") << 3 << char(0) << char(0) << 1 << 94 << false;
     }
     void sendInitNegotiation()
     {
