@@ -8,6 +8,8 @@
 #   unthrottled: a SIZE_MB random file over a pipe pair, MB/s
 #   throttled:   a THROTTLED_KB random file over a line paced to 115200 bit/s
 #                8N1 (11520 bytes/s each way), efficiency = bytes/(s*11520)
+#   CPU seconds (user + system) of the sending and the receiving program in
+#   the unthrottled run, children included.
 # Usage: bench/transfer/run.sh [path to tarnex-xfer]
 #   env: SIZE_MB (100), THROTTLED_KB (200), PROTOCOLS ("zmodem ymodem xmodem-1k kermit"),
 #        MODES ("fast slow")
@@ -51,12 +53,22 @@ receiver() { # impl protocol name
     esac
 }
 
+# Runs a command, writing its user + system CPU seconds to a file.
+timed() { # file command...
+    local out=$1
+    shift
+    /usr/bin/time -f "%U %S" -o "$out" "$@"
+}
+cpu_of() { # file
+    awk 'END {printf "%.2f", $1 + $2}' "$1" 2>/dev/null || echo "-"
+}
+
 # One run: prints seconds, checks the received bytes. Each side opens its
 # writing end first so the named pipes cannot block one another.
 run_one() { # sender-impl receiver-impl protocol file paced
     local from=$1 to=$2 protocol=$3 file=$4 paced=$5
     local name; name=$(basename "$file")
-    rm -f "$work"/dst/* "$work"/p_*
+    rm -f "$work"/dst/* "$work"/p_* "$work"/cpu_*
     mkfifo "$work/p_fwd" "$work/p_back" "$work/p_fwd_raw" "$work/p_back_raw"
     local send_cmd recv_cmd
     send_cmd=$(sender "$from" "$protocol" "$file")
@@ -69,8 +81,8 @@ run_one() { # sender-impl receiver-impl protocol file paced
         (cd "$work/dst" && $recv_cmd < "$work/p_fwd" > "$work/p_back_raw" 2>/dev/null) &
         $send_cmd > "$work/p_fwd_raw" < "$work/p_back" 2>/dev/null || true
     else
-        (cd "$work/dst" && $recv_cmd < "$work/p_fwd" > "$work/p_back" 2>/dev/null) &
-        $send_cmd > "$work/p_fwd" < "$work/p_back" 2>/dev/null || true
+        (cd "$work/dst" && timed "$work/cpu_recv" $recv_cmd < "$work/p_fwd" > "$work/p_back" 2>/dev/null) &
+        timed "$work/cpu_send" $send_cmd > "$work/p_fwd" < "$work/p_back" 2>/dev/null || true
     fi
     wait || true
     end=$(date +%s.%N)
@@ -82,7 +94,7 @@ run_one() { # sender-impl receiver-impl protocol file paced
     echo "$start $end" | awk '{printf "%.3f", $2 - $1}'
 }
 
-printf "%-10s %-22s %14s %14s\n" protocol pairing "MB/s" "efficiency"
+printf "%-10s %-22s %14s %10s %10s %14s\n" protocol pairing "MB/s" "send cpu" "recv cpu" "efficiency"
 for protocol in $protocols; do
     peer=lrzsz
     [ "$protocol" = kermit ] && peer=ckermit
@@ -91,14 +103,18 @@ for protocol in $protocols; do
         to=${pair##*:}
         fast="-"
         slow="-"
+        send_cpu="-"
+        recv_cpu="-"
         if [[ " $modes " == *" fast "* ]]; then
             secs=$(run_one "$from" "$to" "$protocol" "$work/src/fast.bin" no)
             [ "$secs" = FAILED ] && fast=FAILED || fast=$(awk -v s="$secs" -v m="$size_mb" 'BEGIN {printf "%.1f", m * 1.048576 / s}')
+            send_cpu=$(cpu_of "$work/cpu_send")
+            recv_cpu=$(cpu_of "$work/cpu_recv")
         fi
         if [[ " $modes " == *" slow "* ]]; then
             secs=$(run_one "$from" "$to" "$protocol" "$work/src/slow.bin" yes)
             [ "$secs" = FAILED ] && slow=FAILED || slow=$(awk -v s="$secs" -v k="$slow_kb" -v r=$line_rate 'BEGIN {printf "%.1f%%", 100 * k * 1024 / (s * r)}')
         fi
-        printf "%-10s %-22s %14s %14s\n" "$protocol" "$from -> $to" "$fast" "$slow"
+        printf "%-10s %-22s %14s %10s %10s %14s\n" "$protocol" "$from -> $to" "$fast" "$send_cpu" "$recv_cpu" "$slow"
     done
 done

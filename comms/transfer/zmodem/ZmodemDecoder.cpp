@@ -1,6 +1,7 @@
 #include "comms/transfer/zmodem/ZmodemDecoder.h"
 
 #include "comms/transfer/Crc16.h"
+#include "comms/transfer/zmodem/ByteClass.h"
 #include "comms/transfer/zmodem/ZmodemCrc.h"
 
 using namespace Zmodem;
@@ -11,6 +12,9 @@ bool carriesData(quint8 type)
 {
     return type == ZSINIT || type == ZFILE || type == ZDATA || type == ZCOMMAND;
 }
+
+// ZDLE, and XON and XOFF with or without the high bit.
+constexpr ByteClass lineControl({0xff, ZDLE}, {0x7d, XON}, {0xff, ZDLE});
 
 bool isFlowControl(quint8 c)
 {
@@ -210,26 +214,19 @@ qsizetype ZmodemDecoder::feedData(const quint8 *p, qsizetype i, qsizetype n)
     while (i < n && !stopped_ && (state_ == State::Data || state_ == State::DataCrc)) {
         if (state_ == State::Data && !escapePending_) {
             // Fast path: copy plain bytes up to the next ZDLE or flow control.
-            quint8 *out = data_.data() + dataLength_;
-            quint8 *const end = data_.data() + data_.size();
-            const qsizetype start = i;
-            while (i < n) {
-                const quint8 c = p[i];
-                if (c == ZDLE || isFlowControl(c))
-                    break;
-                if (out == end) {
-                    dataLength_ = int(out - data_.data());
-                    badData();
-                    return i;
-                }
-                *out++ = c;
-                ++i;
-            }
-            dataLength_ = int(out - data_.data());
-            if (i > start)
+            const qsizetype room = qsizetype(data_.size()) - dataLength_;
+            const qsizetype run = lineControl.copyUntil(p + i, qMin(n - i, room), data_.data() + dataLength_);
+            if (run > 0) {
+                dataLength_ += int(run);
+                i += run;
                 canRun_ = 0;
+            }
             if (i == n)
                 break;
+            if (run == room && !lineControl.contains(p[i])) {
+                badData();
+                return i;
+            }
         }
         const quint8 c = p[i++];
         if (countCan(c))

@@ -1,9 +1,20 @@
 #include "comms/transfer/zmodem/ZmodemEncoder.h"
 
 #include "comms/transfer/Crc16.h"
+#include "comms/transfer/zmodem/ByteClass.h"
 #include "comms/transfer/zmodem/ZmodemCrc.h"
 
 using namespace Zmodem;
+
+namespace {
+
+// Every byte the escape table may escape: ZDLE, DLE, XON, XOFF (0x10-0x13
+// stands for the last three) and CR, with and without the high bit; with
+// escaped controls, every control character.
+constexpr ByteClass lineBytes({0x7f, ZDLE}, {0x7c, 0x10}, {0x7f, '\r'});
+constexpr ByteClass controlBytes({0x60, 0}, {0x60, 0}, {0x60, 0});
+
+} // namespace
 
 ZmodemEncoder::ZmodemEncoder()
 {
@@ -36,9 +47,19 @@ void ZmodemEncoder::setEscapeControls(bool on)
 
 char *ZmodemEncoder::escape(char *o, const quint8 *in, qsizetype length)
 {
+    const ByteClass &candidates = escapeControls_ ? controlBytes : lineBytes;
     quint8 last = lastSent_;
-    for (qsizetype i = 0; i < length; ++i) {
-        const quint8 c = in[i];
+    qsizetype i = 0;
+    while (i < length) {
+        const qsizetype run = candidates.copyUntil(in + i, length - i, reinterpret_cast<quint8 *>(o));
+        if (run > 0) {
+            o += run;
+            i += run;
+            last = in[i - 1];
+            if (i == length)
+                break;
+        }
+        const quint8 c = in[i++];
         const quint8 kind = table_[c];
         if (kind == 0 || (kind == 2 && (last & 0x7f) != '@')) {
             *o++ = char(c);

@@ -22,7 +22,8 @@ public:
     void dataSubpacket(QByteArray &out, const char *data, qsizetype length, quint8 frameEnd, bool crc32);
 
 private:
-    // Appends the escaped bytes at o; returns the new end.
+    // Writes the escaped bytes at o, which has room for twice length;
+    // returns the new end.
     char *escape(char *o, const quint8 *in, qsizetype length);
 
     // 0 plain, 1 always escaped, 2 CR: escaped after '@'.
