@@ -7,18 +7,6 @@
 
 namespace {
 
-constexpr std::array<quint16, 256> makeCrc16Table()
-{
-    std::array<quint16, 256> table{};
-    for (int i = 0; i < 256; ++i) {
-        quint16 crc = quint16(i << 8);
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc & 0x8000) ? quint16((crc << 1) ^ 0x1021) : quint16(crc << 1);
-        table[i] = crc;
-    }
-    return table;
-}
-
 // Eight tables for slicing-by-8: table[k][b] is the CRC of byte b followed
 // by k zero bytes.
 using Crc32Tables = std::array<std::array<quint32, 256>, 8>;
@@ -38,19 +26,11 @@ constexpr Crc32Tables makeCrc32Tables()
     return t;
 }
 
-constexpr auto crc16Table = makeCrc16Table();
 constexpr Crc32Tables crc32Tables = makeCrc32Tables();
 
 } // namespace
 
 namespace ZmodemCrc {
-
-quint16 crc16(const quint8 *data, qsizetype length, quint16 crc)
-{
-    for (qsizetype i = 0; i < length; ++i)
-        crc = quint16((crc << 8) ^ crc16Table[((crc >> 8) ^ data[i]) & 0xff]);
-    return crc;
-}
 
 quint32 crc32Update(quint32 crc, const quint8 *data, qsizetype length)
 {

@@ -1,5 +1,6 @@
 #include "comms/transfer/zmodem/ZmodemDecoder.h"
 
+#include "comms/transfer/Crc16.h"
 #include "comms/transfer/zmodem/ZmodemCrc.h"
 
 using namespace Zmodem;
@@ -129,7 +130,7 @@ void ZmodemDecoder::feed(const quint8 *p, qsizetype n)
                 for (int k = 0; k < 7; ++k)
                     header_[k] = quint8(hexValue(header_[2 * k]) << 4 | hexValue(header_[2 * k + 1]));
                 crc32_ = false;
-                if (ZmodemCrc::crc16(header_.data(), 7) != 0) {
+                if (crc16Ccitt(header_.data(), 7) != 0) {
                     state_ = State::Hunt;
                     sink_->zBadHeader();
                 } else {
@@ -164,7 +165,7 @@ void ZmodemDecoder::feed(const quint8 *p, qsizetype n)
                         = header_[5] | (header_[6] << 8) | (header_[7] << 16) | (quint32(header_[8]) << 24);
                     ok = ZmodemCrc::crc32(header_.data(), 5) == got;
                 } else {
-                    ok = ZmodemCrc::crc16(header_.data(), 7) == 0;
+                    ok = crc16Ccitt(header_.data(), 7) == 0;
                 }
                 state_ = State::Hunt;
                 if (ok)
@@ -279,8 +280,8 @@ void ZmodemDecoder::dataComplete()
         const quint32 got = check_[0] | (check_[1] << 8) | (check_[2] << 16) | (quint32(check_[3]) << 24);
         ok = crc == got;
     } else {
-        quint16 crc = ZmodemCrc::crc16(data_.data(), dataLength_);
-        crc = ZmodemCrc::crc16(&frameEnd_, 1, crc);
+        quint16 crc = crc16Ccitt(data_.data(), dataLength_);
+        crc = crc16Ccitt(&frameEnd_, 1, crc);
         ok = crc == quint16(check_[0] << 8 | check_[1]);
     }
     if (!ok) {

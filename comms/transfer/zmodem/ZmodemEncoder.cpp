@@ -1,5 +1,6 @@
 #include "comms/transfer/zmodem/ZmodemEncoder.h"
 
+#include "comms/transfer/Crc16.h"
 #include "comms/transfer/zmodem/ZmodemCrc.h"
 
 using namespace Zmodem;
@@ -59,7 +60,7 @@ void ZmodemEncoder::hexHeader(QByteArray &out, const Header &header)
     raw[0] = header.type;
     for (int i = 0; i < 4; ++i)
         raw[i + 1] = header.b[i];
-    const quint16 crc = ZmodemCrc::crc16(raw, 5);
+    const quint16 crc = crc16Ccitt(raw, 5);
     raw[5] = quint8(crc >> 8);
     raw[6] = quint8(crc);
     out.append("**\x18"
@@ -90,7 +91,7 @@ void ZmodemEncoder::binaryHeader(QByteArray &out, const Header &header, bool crc
         for (int i = 0; i < 4; ++i)
             raw[length++] = quint8(crc >> (8 * i));
     } else {
-        const quint16 crc = ZmodemCrc::crc16(raw, 5);
+        const quint16 crc = crc16Ccitt(raw, 5);
         raw[length++] = quint8(crc >> 8);
         raw[length++] = quint8(crc);
     }
@@ -118,8 +119,8 @@ void ZmodemEncoder::dataSubpacket(
             check[i] = quint8(crc >> (8 * i));
         checkLength = 4;
     } else {
-        quint16 crc = ZmodemCrc::crc16(bytes, length);
-        crc = ZmodemCrc::crc16(&frameEnd, 1, crc);
+        quint16 crc = crc16Ccitt(bytes, length);
+        crc = crc16Ccitt(&frameEnd, 1, crc);
         check[0] = quint8(crc >> 8);
         check[1] = quint8(crc);
         checkLength = 2;
