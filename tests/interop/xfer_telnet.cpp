@@ -163,40 +163,60 @@ private slots:
         listener.waitForFinished(5000);
     }
 
-    // inetutils telnetd runs sz or rz on a pseudo-terminal for our client.
-    void clientAgainstTelnetd_data()
+    // lrzsz behind inetutils telnet: telnetd runs sz or rz on a
+    // pseudo-terminal for our client; the telnet client, on pipes (so it
+    // passes bytes as they are once BINARY is agreed), carries them to our
+    // listener, after three lines of its own that the far side skips.
+    void againstInetutils_data()
     {
+        QTest::addColumn<bool>("weListen");
         QTest::addColumn<bool>("weSend");
-        QTest::newRow("sz on the host") << false;
-        QTest::newRow("rz on the host") << true;
+        QTest::newRow("sz on telnetd") << false << false;
+        QTest::newRow("rz on telnetd") << false << true;
+        QTest::newRow("sz behind the telnet client") << true << false;
+        QTest::newRow("rz behind the telnet client") << true << true;
     }
-    void clientAgainstTelnetd()
+    void againstInetutils()
     {
+        QFETCH(bool, weListen);
         QFETCH(bool, weSend);
         QTemporaryDir src;
         QTemporaryDir dst;
         const QByteArray data = telnetHostileBytes();
         const QString file = QDir(src.path()).filePath(QStringLiteral("data.bin"));
         QVERIFY(TestFiles::write(file, data));
-        const QString host = script(src.path(), QStringLiteral("host.sh"),
-            weSend ? "cd " + dst.path().toLocal8Bit() + " && exec rz -q"
-                   : "exec sz -q " + file.toLocal8Bit());
+        const QString far = script(src.path(), QStringLiteral("far.sh"),
+            (weListen ? QByteArray("read banner; read banner; read banner\n") : QByteArray())
+                + (weSend ? "cd " + dst.path().toLocal8Bit() + " && exec rz -q"
+                          : "exec sz -q " + file.toLocal8Bit()));
+        const QStringList transfer = weSend
+            ? QStringList{QStringLiteral("send"), QStringLiteral("--protocol"), QStringLiteral("zmodem"),
+                file}
+            : QStringList{QStringLiteral("receive"), QStringLiteral("--protocol"), QStringLiteral("zmodem"),
+                QStringLiteral("--dir"), dst.path()};
+        QProcess ours;
+        QProcess telnet;
         SocketExec telnetd;
-        QVERIFY(telnetd.start(QStringLiteral("/usr/sbin/telnetd -h -E ") + host));
-        QProcess client;
-        client.setProcessChannelMode(QProcess::SeparateChannels);
-        const QString target = QStringLiteral("127.0.0.1:%1").arg(telnetd.port());
-        client.start(tool(),
-            weSend ? QStringList{QStringLiteral("send"), QStringLiteral("--protocol"),
-                QStringLiteral("zmodem"), QStringLiteral("--tcp"), target, file}
-                   : QStringList{QStringLiteral("receive"), QStringLiteral("--protocol"),
-                       QStringLiteral("zmodem"), QStringLiteral("--tcp"), target, QStringLiteral("--dir"),
-                       dst.path()});
-        QVERIFY(finished(client));
-        QVERIFY2(client.exitCode() == 0, qPrintable(outcome(client)));
+        if (weListen) {
+            const quint16 port = startListener(ours, transfer);
+            QVERIFY2(port != 0, qPrintable(outcome(ours)));
+            telnet.start(QStringLiteral("socat"),
+                {QStringLiteral("EXEC:telnet -8 -E 127.0.0.1 %1").arg(port), QStringLiteral("EXEC:") + far});
+        } else {
+            QVERIFY(telnetd.start(QStringLiteral("/usr/sbin/telnetd -h -E ") + far));
+            ours.setProcessChannelMode(QProcess::SeparateChannels);
+            ours.start(tool(),
+                transfer
+                    + QStringList{
+                        QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:%1").arg(telnetd.port())});
+        }
+        QVERIFY(finished(ours));
+        QVERIFY2(ours.exitCode() == 0, qPrintable(outcome(ours)));
         const QString received = QDir(dst.path()).filePath(QStringLiteral("data.bin"));
         QTRY_COMPARE_WITH_TIMEOUT(QFileInfo(received).size(), data.size(), 30000);
         QCOMPARE(TestFiles::read(received), data);
+        if (weListen)
+            QVERIFY(finished(telnet));
     }
 };
 
