@@ -118,6 +118,8 @@ void XferSession::openTelnet()
         if (link_)
             return;
         negotiation->stop();
+        if (!port->telnetBinary())
+            message(QStringLiteral("the telnet peer did not agree to binary mode; 8-bit data may not pass"));
         runTransfer(new ComportLink(port, this));
     };
     connect(negotiation, &QTimer::timeout, this, begin);
