@@ -213,12 +213,21 @@ qsizetype ZmodemDecoder::feedData(const quint8 *p, qsizetype i, qsizetype n)
 {
     while (i < n && !stopped_ && (state_ == State::Data || state_ == State::DataCrc)) {
         if (state_ == State::Data && !escapePending_) {
-            // Fast path: copy plain bytes up to the next ZDLE or flow control.
-            const qsizetype room = qsizetype(data_.size()) - dataLength_;
-            const qsizetype run = lineControl.copyUntil(p + i, qMin(n - i, room), data_.data() + dataLength_);
-            if (run > 0) {
+            // Fast path: copy plain bytes up to the next ZDLE or flow control,
+            // and take an escaped data byte whose two halves are both here.
+            qsizetype room;
+            qsizetype run;
+            for (;;) {
+                room = qsizetype(data_.size()) - dataLength_;
+                run = lineControl.copyUntil(p + i, qMin(n - i, room), data_.data() + dataLength_);
                 dataLength_ += int(run);
                 i += run;
+                if (run > 0)
+                    canRun_ = 0;
+                if (run == room || i + 1 >= n || p[i] != ZDLE || (p[i + 1] & 0x60) != 0x40)
+                    break;
+                data_[dataLength_++] = p[i + 1] ^ 0x40;
+                i += 2;
                 canRun_ = 0;
             }
             if (i == n)
