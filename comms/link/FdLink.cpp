@@ -59,12 +59,17 @@ void FdLink::discardOutput()
 
 void FdLink::readAvailable()
 {
-    QByteArray buffer(readChunk, Qt::Uninitialized);
     for (;;) {
-        const ssize_t n = ::read(readFd_, buffer.data(), buffer.size());
+        // Read straight into the array that is handed on; reuse it unless a
+        // receiver kept a reference to the last one.
+        if (!inbox_.isDetached())
+            inbox_ = QByteArray();
+        inbox_.resize(readChunk);
+        const ssize_t n = ::read(readFd_, inbox_.data(), readChunk);
         if (n > 0) {
-            emit received(QByteArray(buffer.constData(), n));
-            if (gone_ || n < buffer.size())
+            inbox_.resize(n);
+            emit received(inbox_);
+            if (gone_ || n < readChunk)
                 return;
             continue;
         }

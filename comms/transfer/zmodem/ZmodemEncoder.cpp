@@ -47,7 +47,9 @@ void ZmodemEncoder::setEscapeControls(bool on)
 
 char *ZmodemEncoder::escape(char *o, const quint8 *in, qsizetype length)
 {
-    const ByteClass &candidates = escapeControls_ ? controlBytes : lineBytes;
+    // A local copy: stores through o cannot touch it, so its patterns stay
+    // in registers.
+    const ByteClass candidates = escapeControls_ ? controlBytes : lineBytes;
     quint8 last = lastSent_;
     qsizetype i = 0;
     while (i < length) {
