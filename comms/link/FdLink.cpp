@@ -8,10 +8,17 @@
 
 namespace {
 
-constexpr qsizetype readChunk = 64 * 1024;
+constexpr qsizetype readChunk = 256 * 1024;
+// Pipe capacity asked for: a deeper pipe lets both sides run in longer
+// stretches between waits.
+constexpr int pipeBytes = 1024 * 1024;
 
 int makeNonBlocking(int fd)
 {
+#ifdef F_SETPIPE_SZ
+    // Fails harmlessly when fd is no pipe or the limit is lower.
+    fcntl(fd, F_SETPIPE_SZ, pipeBytes);
+#endif
     const int flags = fcntl(fd, F_GETFL);
     if (flags >= 0)
         fcntl(fd, F_SETFL, flags | O_NONBLOCK);
