@@ -43,17 +43,16 @@ QByteArray payload()
 }
 
 // The first raw byte the line must not see, or -1: after ZDLE comes an
-// escape; elsewhere no ZDLE, DLE, XON, XOFF (any high bit), no CR after '@',
-// and with escaped controls no control character at all.
+// escape; elsewhere no DLE, XON, XOFF (any high bit), no CR after '@', and
+// with escaped controls no control character at all.
 int firstUnescaped(const QByteArray &line, bool controls)
 {
     quint8 last = 0;
     for (int i = 0; i < line.size(); ++i) {
         const auto c = quint8(line[i]);
         const int low = c & 0x7f;
-        const bool flow = low == 0x10 || low == XON || low == XOFF || low == ZDLE;
-        if ((flow && c != ZDLE) || (low == '\r' && (last & 0x7f) == '@')
-            || (controls && (c & 0x60) == 0 && c != ZDLE))
+        const bool flow = low == 0x10 || low == XON || low == XOFF;
+        if (flow || (low == '\r' && (last & 0x7f) == '@') || (controls && (c & 0x60) == 0 && c != ZDLE))
             return i;
         if (c == ZDLE)
             ++i;

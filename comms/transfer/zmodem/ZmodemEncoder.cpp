@@ -8,10 +8,10 @@ using namespace Zmodem;
 
 namespace {
 
-// Every byte the escape table may escape: ZDLE, DLE, XON, XOFF (0x10-0x13
-// stands for the last three) and CR, with and without the high bit; with
-// escaped controls, every control character.
-constexpr ByteClass lineBytes({0x7f, ZDLE}, {0x7c, 0x10}, {0x7f, '\r'});
+// Every byte the escape table may escape: ZDLE; DLE, XON, XOFF (0x10-0x13
+// stands for them) and CR, with and without the high bit; with escaped
+// controls, every control character.
+constexpr ByteClass lineBytes({0xff, ZDLE}, {0x7c, 0x10}, {0x7f, '\r'});
 constexpr ByteClass controlBytes({0x60, 0}, {0x60, 0}, {0x60, 0});
 
 } // namespace
@@ -27,7 +27,6 @@ void ZmodemEncoder::setEscapeControls(bool on)
     for (int c = 0; c < 256; ++c) {
         quint8 kind = 0;
         switch (c & 0x7f) {
-        case ZDLE:
         case 0x10: // DLE
         case XON:
         case XOFF:
@@ -39,7 +38,7 @@ void ZmodemEncoder::setEscapeControls(bool on)
         default:
             break;
         }
-        if (on && (c & 0x60) == 0)
+        if (c == ZDLE || (on && (c & 0x60) == 0))
             kind = 1;
         table_[c] = kind;
     }

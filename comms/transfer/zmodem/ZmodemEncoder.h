@@ -6,9 +6,10 @@
 
 // Builds what a Zmodem side puts on the line: hex and binary headers and
 // data subpackets, with ZDLE escaping. Escaping always covers ZDLE, DLE,
-// XON and XOFF (with and without the high bit) and CR after '@' (so telnet
-// and rlogin escapes are never formed); with escapeControls every control
-// character is escaped too. Output is appended to the caller's buffer.
+// XON and XOFF (the last three with and without the high bit) and CR after
+// '@' (so telnet and rlogin escapes are never formed), the set of the
+// protocol document; with escapeControls every control character is
+// escaped too. Output is appended to the caller's buffer.
 class ZmodemEncoder {
 public:
     ZmodemEncoder();
