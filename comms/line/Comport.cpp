@@ -169,6 +169,11 @@ bool Comport::remoteEchoes() const
     return socketLine_ && socketLine_->remoteEchoes();
 }
 
+bool Comport::telnetBinary() const
+{
+    return socketLine_ && socketLine_->binary();
+}
+
 quint16 Comport::resolvePort() const
 {
     bool numeric = false;
@@ -234,6 +239,10 @@ void Comport::open()
         pollModemLines();
         readDevice();
     });
+    if (socketLine_)
+        connect(socketLine_, &SocketLine::negotiated, this, [this] {
+            post({EventType::Negotiated, {}, 0, {}, {}}, false);
+        });
     connect(device_.get(), &LineDevice::disconnected, this, &Comport::onDeviceGone);
     connect(device_.get(), &LineDevice::failed, this, [this](int code, const QString &message) {
         lastError_ = message;
@@ -619,6 +628,9 @@ void Comport::deliver(Event &event)
         break;
     case EventType::Accepted:
         emit socketAccepted();
+        break;
+    case EventType::Negotiated:
+        emit telnetNegotiated();
         break;
     case EventType::Disconnected:
         if (event.handle)

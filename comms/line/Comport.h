@@ -86,6 +86,8 @@ public:
     QString peerAddress() const;
     quint16 peerPort() const;
     bool remoteEchoes() const;
+    // Telnet with BINARY agreed both ways: every byte value passes as it is.
+    bool telnetBinary() const;
 
     // Throws ComportError when the device cannot be opened.
     void open();
@@ -160,6 +162,8 @@ signals:
     void outputDrained();
     void socketConnected();
     void socketAccepted();
+    // The telnet peer has answered every option we offered at connect time.
+    void telnetNegotiated();
     // The other side went away (socket closed, serial device gone).
     void disconnected();
     void socketError(int code, const QString &message);
@@ -169,7 +173,17 @@ signals:
     void openChanged(bool open);
 
 private:
-    enum class EventType { Data, Trigger, OutputFree, Drained, Connected, Accepted, Disconnected, Error };
+    enum class EventType {
+        Data,
+        Trigger,
+        OutputFree,
+        Drained,
+        Connected,
+        Accepted,
+        Negotiated,
+        Disconnected,
+        Error
+    };
     struct Event {
         EventType type;
         TriggerKind kind = TriggerKind::Data;

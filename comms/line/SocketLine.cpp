@@ -90,6 +90,7 @@ void SocketLine::adopt(QTcpSocket *socket)
     socket->setReadBufferSize(16384);
     socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     codec_.reset();
+    negotiated_ = false;
     if (telnet_) {
         codec_ = std::make_unique<TelnetCodec>(
             mode_ == SocketMode::Client ? TelnetCodec::Side::Client : TelnetCodec::Side::Server);
@@ -194,6 +195,10 @@ QByteArray SocketLine::decodeFrom(const QByteArray &raw)
     QByteArray data = codec_->decode(raw, reply);
     if (!reply.isEmpty())
         writeRaw(reply);
+    if (!negotiated_ && codec_->settled()) {
+        negotiated_ = true;
+        emit negotiated();
+    }
     return data;
 }
 

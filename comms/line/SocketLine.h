@@ -34,6 +34,8 @@ public:
     // Port the server listens on (useful when asked for port 0).
     quint16 listeningPort() const { return server_ ? server_->serverPort() : 0; }
     bool remoteEchoes() const { return codec_ && codec_->remoteEchoes(); }
+    // Telnet with BINARY agreed in both directions.
+    bool binary() const { return codec_ && codec_->sendsBinary() && codec_->receivesBinary(); }
 
     QByteArray read(qint64 maxBytes) override;
     bool hasInput() const override
@@ -51,6 +53,10 @@ public:
     bool setRts(bool) override { return notSerial(); }
 
     static int errorCode(QAbstractSocket::SocketError error);
+
+signals:
+    // The other side has answered every telnet option we asked for.
+    void negotiated();
 
 private:
     void adopt(QTcpSocket *socket);
@@ -72,4 +78,5 @@ private:
     QPointer<QTcpSocket> socket_;
     std::unique_ptr<TelnetCodec> codec_;
     QByteArray leftover_;
+    bool negotiated_ = false;
 };

@@ -1,5 +1,7 @@
 #include "comms/line/TelnetCodec.h"
 
+#include <algorithm>
+
 namespace {
 
 QByteArray bytes(std::initializer_list<char> list)
@@ -78,6 +80,12 @@ void TelnetCodec::request(QByteArray &out, unsigned char verb, unsigned char opt
     out.append(static_cast<char>(IAC));
     out.append(static_cast<char>(verb));
     out.append(static_cast<char>(option));
+}
+
+bool TelnetCodec::settled() const
+{
+    const auto pending = [](State state) { return state == WantYes || state == WantNo; };
+    return std::none_of(us_.begin(), us_.end(), pending) && std::none_of(him_.begin(), him_.end(), pending);
 }
 
 void TelnetCodec::onWill(unsigned char option, QByteArray &reply)

@@ -53,6 +53,8 @@ public:
     bool sendsBinary() const { return us_[Binary] == Yes; }
     bool receivesBinary() const { return him_[Binary] == Yes; }
     bool remoteEchoes() const { return him_[Echo] == Yes; }
+    // True once every option we asked for has been answered.
+    bool settled() const;
 
 private:
     enum State : unsigned char { No, Yes, WantNo, WantYes };

@@ -8,10 +8,17 @@
 
 namespace {
 
-constexpr qsizetype readChunk = 64 * 1024;
+constexpr qsizetype readChunk = 256 * 1024;
+// Pipe capacity asked for: a deeper pipe lets both sides run in longer
+// stretches between waits.
+constexpr int pipeBytes = 1024 * 1024;
 
 int makeNonBlocking(int fd)
 {
+#ifdef F_SETPIPE_SZ
+    // Fails harmlessly when fd is no pipe or the limit is lower.
+    fcntl(fd, F_SETPIPE_SZ, pipeBytes);
+#endif
     const int flags = fcntl(fd, F_GETFL);
     if (flags >= 0)
         fcntl(fd, F_SETFL, flags | O_NONBLOCK);
@@ -59,12 +66,17 @@ void FdLink::discardOutput()
 
 void FdLink::readAvailable()
 {
-    QByteArray buffer(readChunk, Qt::Uninitialized);
     for (;;) {
-        const ssize_t n = ::read(readFd_, buffer.data(), buffer.size());
+        // Read straight into the array that is handed on; reuse it unless a
+        // receiver kept a reference to the last one.
+        if (!inbox_.isDetached())
+            inbox_ = QByteArray();
+        inbox_.resize(readChunk);
+        const ssize_t n = ::read(readFd_, inbox_.data(), readChunk);
         if (n > 0) {
-            emit received(QByteArray(buffer.constData(), n));
-            if (gone_ || n < buffer.size())
+            inbox_.resize(n);
+            emit received(inbox_);
+            if (gone_ || n < readChunk)
                 return;
             continue;
         }

@@ -30,6 +30,7 @@ private:
     int writeFlags_;
     QSocketNotifier *readNotifier_;
     QSocketNotifier *writeNotifier_;
+    QByteArray inbox_;
     QByteArray out_;
     qsizetype outPos_ = 0;
     bool drainPosted_ = false;

@@ -1,5 +1,6 @@
 #include "comms/transfer/EngineFactory.h"
 
+#include "comms/transfer/ascii/AsciiEngine.h"
 #include "comms/transfer/bplus/BPlusClient.h"
 #include "comms/transfer/bplus/BPlusHost.h"
 #include "comms/transfer/kermit/KermitEngine.h"
@@ -20,6 +21,8 @@ std::unique_ptr<TransferEngine> createTransferEngine(const TransferEngine::Conte
         return std::make_unique<XmodemEngine>(context);
     case ProtocolType::Zmodem:
         return std::make_unique<ZmodemEngine>(context);
+    case ProtocolType::Ascii:
+        return std::make_unique<AsciiEngine>(context);
     case ProtocolType::BPlus:
         if (context.options.bplusHost)
             return std::make_unique<BPlusHost>(context);

@@ -75,6 +75,7 @@ bool ProtocolEngine::start(bool sending, const QByteArray &alreadyReceived)
     else
         engine_->startReceive();
     engine_->feed(alreadyReceived);
+    emit statusChanged(status());
     return true;
 }
 

@@ -114,6 +114,21 @@ void TransferEngine::endFile(int result)
     context_.host->fileFinished(outcome);
 }
 
+int TransferEngine::openRequestedFile(IncomingFile *file)
+{
+    IncomingOffer offer;
+    offer.remoteName = context_.host->requestedFileName();
+    ReceivePolicy policy = context_.host->receivePolicy();
+    policy.recover = false; // no sizes or offsets to resume from
+    int code = file->open(policy, offer);
+    if (code == TransferResult::Success && !context_.host->acceptIncoming(file->finalPath())) {
+        file->abandon();
+        code = TransferResult::FileRejected;
+    }
+    beginFile(offer.remoteName, -1, false);
+    return code;
+}
+
 void TransferEngine::finish(int code)
 {
     if (done_)

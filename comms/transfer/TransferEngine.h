@@ -8,6 +8,7 @@
 #include <QTimer>
 
 class ByteLink;
+class IncomingFile;
 class TransferHost;
 
 // Base of every protocol: one transfer, run as a state machine fed by the
@@ -64,6 +65,11 @@ protected:
     void countError(const QString &what);
     // Reports the file to the history log; result 0 for success.
     void endFile(int result);
+
+    // For protocols that carry no file name: opens the name the host gives
+    // (its policy, without resume) and asks the host to accept it; the status
+    // names the file. Returns Success or the code to finish with.
+    int openRequestedFile(IncomingFile *file);
 
     void markRunning() { running_ = true; }
     void finish(int code);

@@ -7,19 +7,20 @@ namespace {
 struct NamedProtocol {
     ProtocolType type;
     const char *name;
+    const char *displayName;
 };
 
 constexpr std::array<NamedProtocol, 10> protocolNames{{
-    {ProtocolType::Xmodem, "xmodem"},
-    {ProtocolType::XmodemCrc, "xmodem-crc"},
-    {ProtocolType::Xmodem1K, "xmodem-1k"},
-    {ProtocolType::Xmodem1KG, "xmodem-1kg"},
-    {ProtocolType::Ymodem, "ymodem"},
-    {ProtocolType::YmodemG, "ymodem-g"},
-    {ProtocolType::Zmodem, "zmodem"},
-    {ProtocolType::Kermit, "kermit"},
-    {ProtocolType::Ascii, "ascii"},
-    {ProtocolType::BPlus, "bplus"},
+    {ProtocolType::Xmodem, "xmodem", "Xmodem"},
+    {ProtocolType::XmodemCrc, "xmodem-crc", "Xmodem CRC"},
+    {ProtocolType::Xmodem1K, "xmodem-1k", "Xmodem 1K"},
+    {ProtocolType::Xmodem1KG, "xmodem-1kg", "Xmodem 1KG"},
+    {ProtocolType::Ymodem, "ymodem", "Ymodem"},
+    {ProtocolType::YmodemG, "ymodem-g", "YmodemG"},
+    {ProtocolType::Zmodem, "zmodem", "Zmodem"},
+    {ProtocolType::Kermit, "kermit", "Kermit"},
+    {ProtocolType::Ascii, "ascii", "Ascii"},
+    {ProtocolType::BPlus, "bplus", "B+"},
 }};
 
 } // namespace
@@ -43,6 +44,14 @@ QString protocolName(ProtocolType type)
         if (p.type == type)
             return QString::fromLatin1(p.name);
     return QStringLiteral("none");
+}
+
+QString protocolDisplayName(ProtocolType type)
+{
+    for (const auto &p : protocolNames)
+        if (p.type == type)
+            return QString::fromLatin1(p.displayName);
+    return QStringLiteral("No Default");
 }
 
 bool parseProtocolName(const QString &text, ProtocolType *type)

@@ -21,6 +21,8 @@ enum class ProtocolType {
 bool isBatchProtocol(ProtocolType type);
 // The short name used by tools and logs ("zmodem", "xmodem-1k" ...).
 QString protocolName(ProtocolType type);
+// The name users see in lists and windows ("Xmodem CRC", "YmodemG", "Ascii" ...).
+QString protocolDisplayName(ProtocolType type);
 // Accepts a name as protocolName() gives it or a protocol number; false if unknown.
 bool parseProtocolName(const QString &text, ProtocolType *type);
 

@@ -26,7 +26,7 @@ private slots:
         QFETCH(bool, engineSends);
         QTemporaryDir ours;
         QTemporaryDir theirs;
-        const QByteArray data = everyByteValue(4) + randomBytes(250000, 51);
+        const QByteArray data = TestFiles::everyByteValue(4) + TestFiles::randomBytes(250000, 51);
         const QString tool
             = qEnvironmentVariable("TARNEX_BUILD_DIR") + QStringLiteral("/tools/tarnex-xfer/tarnex-xfer");
         QVERIFY2(QFileInfo(tool).isExecutable(), qPrintable(tool));
@@ -42,13 +42,13 @@ private slots:
             args << QStringLiteral("--bplus-host");
         QString received;
         if (engineSends) {
-            engine.setFileName(writeFile(ours.path(), QStringLiteral("up.bin"), data));
+            engine.setFileName(TestFiles::writeIn(ours.path(), QStringLiteral("up.bin"), data));
             if (!engineIsHost)
                 args << QStringLiteral("--file") << QStringLiteral("stored.bin");
             received = QDir(theirs.path())
                            .filePath(engineIsHost ? QStringLiteral("up.bin") : QStringLiteral("stored.bin"));
         } else {
-            args << writeFile(theirs.path(), QStringLiteral("down.bin"), data);
+            args << TestFiles::writeIn(theirs.path(), QStringLiteral("down.bin"), data);
             if (engineIsHost)
                 engine.setFileName(QStringLiteral("down.bin"));
             received = QDir(ours.path()).filePath(QStringLiteral("down.bin"));
@@ -56,7 +56,7 @@ private slots:
         const PeerOutcome outcome = runOverPty(engine, engineSends, tool, args, theirs.path());
         QVERIFY2(outcome.engineCode == 0 && outcome.exitCode == 0, qPrintable(describe(engine, outcome)));
         QVERIFY(QFileInfo::exists(received));
-        QCOMPARE(readFile(received), data);
+        QCOMPARE(TestFiles::read(received), data);
     }
 };
 

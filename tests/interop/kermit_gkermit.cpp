@@ -28,9 +28,11 @@ private:
         QTest::addColumn<int>("maxLen");
         QTest::addColumn<int>("windows");
         QTest::addColumn<bool>("streaming");
-        QTest::newRow("random, long packets, streaming") << randomBytes(300000, 1) << 9024 << 0 << true;
-        QTest::newRow("every byte, short packets") << everyByteValue(8) << 80 << 0 << false;
-        QTest::newRow("every byte, long packets, windows") << everyByteValue(40) << 4000 << 8 << false;
+        QTest::newRow("random, long packets, streaming")
+            << TestFiles::randomBytes(300000, 1) << 9024 << 0 << true;
+        QTest::newRow("every byte, short packets") << TestFiles::everyByteValue(8) << 80 << 0 << false;
+        QTest::newRow("every byte, long packets, windows")
+            << TestFiles::everyByteValue(40) << 4000 << 8 << false;
         QTest::newRow("runs for repeat counts")
             << QByteArray(5000, 'a') + QByteArray(300, '\0') + "~#&" << 94 << 0 << false;
         QTest::newRow("empty") << QByteArray() << 80 << 0 << true;
@@ -47,12 +49,12 @@ private slots:
         QTemporaryDir src, dst;
         ProtocolEngine engine;
         configure(engine, maxLen, windows, streaming);
-        engine.setFileName(writeFile(src.path(), QStringLiteral("data.bin"), content));
+        engine.setFileName(TestFiles::writeIn(src.path(), QStringLiteral("data.bin"), content));
         const PeerOutcome r = runOverPipes(engine, true, QStringLiteral("gkermit"),
             {QStringLiteral("-r"), QStringLiteral("-q")}, dst.path());
         QVERIFY2(r.engineCode == 0, qPrintable(describe(engine, r)));
         QCOMPARE(r.exitCode, 0);
-        QCOMPARE(readFile(dst.filePath(QStringLiteral("data.bin"))), content);
+        QCOMPARE(TestFiles::read(dst.filePath(QStringLiteral("data.bin"))), content);
     }
 
     void receiveFromGkermit_data() { addRows(); }
@@ -66,24 +68,49 @@ private slots:
         ProtocolEngine engine;
         configure(engine, maxLen, windows, streaming);
         engine.setDestinationDirectory(dst.path());
-        writeFile(src.path(), QStringLiteral("data.bin"), content);
+        TestFiles::writeIn(src.path(), QStringLiteral("data.bin"), content);
         const PeerOutcome r = runOverPipes(engine, false, QStringLiteral("gkermit"),
             {QStringLiteral("-i"), QStringLiteral("-q"), QStringLiteral("-s"), QStringLiteral("data.bin")},
             src.path());
         QVERIFY2(r.engineCode == 0, qPrintable(describe(engine, r)));
         QCOMPARE(r.exitCode, 0);
-        QCOMPARE(readFile(dst.filePath(QStringLiteral("data.bin"))), content);
+        QCOMPARE(TestFiles::read(dst.filePath(QStringLiteral("data.bin"))), content);
+    }
+
+    // G-Kermit with a pseudo-terminal as its standard input and output.
+    void overPseudoTerminal_data()
+    {
+        QTest::addColumn<bool>("sending");
+        QTest::newRow("to G-Kermit") << true;
+        QTest::newRow("from G-Kermit") << false;
+    }
+    void overPseudoTerminal()
+    {
+        QFETCH(bool, sending);
+        QTemporaryDir src, dst;
+        const QByteArray content = TestFiles::everyByteValue(30) + TestFiles::randomBytes(100000, 5);
+        ProtocolEngine engine;
+        configure(engine, 4000, 4, false);
+        engine.setFileName(TestFiles::writeIn(src.path(), QStringLiteral("pty.bin"), content));
+        engine.setDestinationDirectory(dst.path());
+        const QString command = sending ? QStringLiteral("exec gkermit -q -r <%PTY% >%PTY%")
+                                        : QStringLiteral("exec gkermit -q -i -s pty.bin <%PTY% >%PTY%");
+        const PeerOutcome r = runOverPty(engine, sending, QStringLiteral("sh"),
+            {QStringLiteral("-c"), command}, sending ? dst.path() : src.path());
+        QVERIFY2(r.engineCode == 0, qPrintable(describe(engine, r)));
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(TestFiles::read(dst.filePath(QStringLiteral("pty.bin"))), content);
     }
 
     void batchBothWays()
     {
         QTemporaryDir src, dst, back;
-        const QList<QByteArray> contents{randomBytes(50000, 11), QByteArray(), everyByteValue(3)};
-        QStringList paths, names;
-        for (int i = 0; i < contents.size(); ++i) {
-            names << QStringLiteral("b%1.bin").arg(i);
-            paths << writeFile(src.path(), names.last(), contents[i]);
-        }
+        const QList<QByteArray> contents{
+            TestFiles::randomBytes(50000, 11), QByteArray(), TestFiles::everyByteValue(3)};
+        const QStringList names = TestFiles::writeBatch(src.path(), QStringLiteral("b"), contents);
+        QStringList paths;
+        for (const QString &name : names)
+            paths << QDir(src.path()).filePath(name);
         ProtocolEngine out;
         configure(out, 1000, 4, false);
         QStringList queue = paths;
@@ -99,7 +126,7 @@ private slots:
             dst.path());
         QVERIFY2(r.engineCode == 0, qPrintable(describe(in, r)));
         for (int i = 0; i < contents.size(); ++i)
-            QCOMPARE(readFile(QDir(back.path()).filePath(names[i])), contents[i]);
+            QCOMPARE(TestFiles::read(QDir(back.path()).filePath(names[i])), contents[i]);
     }
 
     // A text-mode sender puts CR LF on the line; the file here gets LF.
@@ -107,7 +134,7 @@ private slots:
     {
         QTemporaryDir src, dst;
         const QByteArray text = "first line\nsecond\r line\n\nlast without end";
-        writeFile(src.path(), QStringLiteral("notes.txt"), text);
+        TestFiles::writeIn(src.path(), QStringLiteral("notes.txt"), text);
         ProtocolEngine engine;
         configure(engine, 80, 0, false);
         engine.setDestinationDirectory(dst.path());
@@ -115,7 +142,7 @@ private slots:
             {QStringLiteral("-T"), QStringLiteral("-q"), QStringLiteral("-s"), QStringLiteral("notes.txt")},
             src.path());
         QVERIFY2(r.engineCode == 0, qPrintable(describe(engine, r)));
-        QCOMPARE(readFile(dst.filePath(QStringLiteral("notes.txt"))), text);
+        QCOMPARE(TestFiles::read(dst.filePath(QStringLiteral("notes.txt"))), text);
     }
 
     void cancelledHereLeavesNoFileThere_data()
@@ -128,7 +155,8 @@ private slots:
     {
         QFETCH(bool, sending);
         QTemporaryDir src, dst;
-        const QString big = writeFile(src.path(), QStringLiteral("big.bin"), randomBytes(20000000, 12));
+        const QString big
+            = TestFiles::writeIn(src.path(), QStringLiteral("big.bin"), TestFiles::randomBytes(20000000, 12));
         ProtocolEngine engine;
         configure(engine, 2000, 4, false);
         engine.setFileName(big);
@@ -156,7 +184,7 @@ private slots:
         QVERIFY(QDir(dst.path()).mkdir(QStringLiteral("x.bin")));
         ProtocolEngine engine;
         configure(engine, 80, 0, false);
-        engine.setFileName(writeFile(src.path(), QStringLiteral("x.bin"), "data"));
+        engine.setFileName(TestFiles::writeIn(src.path(), QStringLiteral("x.bin"), "data"));
         const PeerOutcome r = runOverPipes(engine, true, QStringLiteral("gkermit"),
             {QStringLiteral("-r"), QStringLiteral("-q")}, dst.path());
         QCOMPARE(r.engineCode, int(TransferResult::CancelledByRemote));
@@ -166,7 +194,7 @@ private slots:
     void peerDiesMidFile()
     {
         QTemporaryDir src, dst;
-        writeFile(src.path(), QStringLiteral("big.bin"), randomBytes(20000000, 13));
+        TestFiles::writeIn(src.path(), QStringLiteral("big.bin"), TestFiles::randomBytes(20000000, 13));
         ProtocolEngine engine;
         configure(engine, 2000, 0, false);
         engine.setDestinationDirectory(dst.path());

@@ -39,12 +39,12 @@ private slots:
             noise.cleanBytes = 200;
             KermitSession s(noise);
             s.setBoth(maxLen, windows, streaming);
-            const QByteArray content = randomBytes(60000, seed);
-            s.sender.setFileName(writeFile(s.src.path(), QStringLiteral("n.bin"), content));
+            const QByteArray content = TestFiles::randomBytes(60000, seed);
+            s.sender.setFileName(TestFiles::writeIn(s.src.path(), QStringLiteral("n.bin"), content));
             QVERIFY(s.run(100000));
             const QString landed = s.dst.filePath(QStringLiteral("n.bin"));
             if (s.receiveCode == 0)
-                QCOMPARE(readFile(landed), content);
+                QCOMPARE(TestFiles::read(landed), content);
             else
                 QVERIFY(!QFileInfo::exists(landed));
             if (mustSucceed)

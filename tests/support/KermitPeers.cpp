@@ -6,7 +6,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QSerialPort>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -31,7 +30,8 @@ PeerOutcome await(ProtocolEngine &engine, QProcess &peer, int timeoutMs, QIODevi
     } else {
         outcome.exitCode = peer.exitStatus() == QProcess::NormalExit ? peer.exitCode() : -1;
     }
-    outcome.peerOutput = peer.readAllStandardError();
+    if (peer.processChannelMode() != QProcess::MergedChannels)
+        outcome.peerOutput = peer.readAllStandardError();
     if (extraOutput)
         outcome.peerOutput += extraOutput->readAll();
     return outcome;
@@ -99,39 +99,6 @@ PeerOutcome runOverPty(ProtocolEngine &engine, bool sending, const QString &prog
     socat.terminate();
     socat.waitForFinished(5000);
     return outcome;
-}
-
-QString writeFile(const QString &dir, const QString &name, const QByteArray &content)
-{
-    const QString path = QDir(dir).filePath(name);
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(content);
-    return path;
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QByteArray randomBytes(int size, quint32 seed)
-{
-    QRandomGenerator rng(seed);
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (char &b : bytes)
-        b = static_cast<char>(rng.bounded(256));
-    return bytes;
-}
-
-QByteArray everyByteValue(int repeats)
-{
-    QByteArray bytes;
-    for (int r = 0; r < repeats; ++r)
-        for (int v = 0; v < 256; ++v)
-            bytes.append(static_cast<char>(v));
-    return bytes;
 }
 
 QString describe(const ProtocolEngine &engine, const PeerOutcome &outcome)

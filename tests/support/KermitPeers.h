@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "support/TestFiles.h"
+
 // Runs our engine against a peer program (gkermit, kermit) that talks over
 // its standard input and output, or over a pseudo-terminal it opens itself.
 struct PeerOutcome {
@@ -26,9 +28,3 @@ PeerOutcome runOverPty(ProtocolEngine &engine, bool sending, const QString &prog
 
 // Result code, our last recorded problem and the peer's messages, for failures.
 QString describe(const ProtocolEngine &engine, const PeerOutcome &outcome);
-
-// A file of the given bytes (written into dir) and a comparison helper.
-QString writeFile(const QString &dir, const QString &name, const QByteArray &content);
-QByteArray readFile(const QString &path);
-QByteArray randomBytes(int size, quint32 seed);
-QByteArray everyByteValue(int repeats);

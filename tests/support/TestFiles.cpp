@@ -1,5 +1,6 @@
 #include "support/TestFiles.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 
@@ -9,6 +10,23 @@ bool write(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+QString writeIn(const QString &dir, const QString &name, const QByteArray &bytes)
+{
+    const QString path = QDir(dir).filePath(name);
+    write(path, bytes);
+    return path;
+}
+
+QStringList writeBatch(const QString &dir, const QString &prefix, const QList<QByteArray> &contents)
+{
+    QStringList names;
+    for (const QByteArray &content : contents) {
+        names << QStringLiteral("%1%2.bin").arg(prefix).arg(names.size());
+        writeIn(dir, names.last(), content);
+    }
+    return names;
 }
 
 QByteArray read(const QString &path)
@@ -24,6 +42,15 @@ QByteArray randomBytes(qsizetype size, quint32 seed)
     for (qsizetype i = 0; i < size; ++i)
         data[i] = char(generator.bounded(256));
     return data;
+}
+
+QByteArray everyByteValue(int repeats)
+{
+    QByteArray bytes;
+    for (int r = 0; r < repeats; ++r)
+        for (int v = 0; v < 256; ++v)
+            bytes.append(char(v));
+    return bytes;
 }
 
 } // namespace TestFiles

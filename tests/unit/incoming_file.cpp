@@ -4,23 +4,7 @@
 #include <QTest>
 
 #include "comms/transfer/IncomingFile.h"
-
-namespace {
-
-void writeFile(const QString &path, const QByteArray &data)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(data);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-} // namespace
+#include "support/TestFiles.h"
 
 class IncomingFileTest : public QObject {
     Q_OBJECT
@@ -64,7 +48,7 @@ private slots:
         QCOMPARE(file.write(QByteArray("abcdefXX")), int(TransferResult::Success));
         QVERIFY(!QFile::exists(dir.filePath("f.bin")));
         QCOMPARE(file.finish(6), int(TransferResult::Success));
-        QCOMPARE(readFile(dir.filePath("f.bin")), QByteArray("abcdef"));
+        QCOMPARE(TestFiles::read(dir.filePath("f.bin")), QByteArray("abcdef"));
         QVERIFY(!QFile::exists(dir.filePath("f.bin.part")));
     }
 
@@ -93,7 +77,7 @@ private slots:
         QCOMPARE(resumed.resumeOffset(), qint64(40));
         resumed.write(QByteArray(60, 'b'));
         QCOMPARE(resumed.finish(), int(TransferResult::Success));
-        QCOMPARE(readFile(dir.filePath("f.bin")), QByteArray(40, 'a') + QByteArray(60, 'b'));
+        QCOMPARE(TestFiles::read(dir.filePath("f.bin")), QByteArray(40, 'a') + QByteArray(60, 'b'));
     }
 
     void writeFailActions_data()
@@ -118,7 +102,7 @@ private slots:
         QFETCH(QByteArray, original);
         QFETCH(QString, newName);
         QTemporaryDir dir;
-        writeFile(dir.filePath("f.txt"), "old");
+        QVERIFY(TestFiles::write(dir.filePath("f.txt"), "old"));
         ReceivePolicy policy;
         policy.destinationDir = dir.path();
         policy.writeFailAction = static_cast<WriteFailAction>(action);
@@ -128,9 +112,9 @@ private slots:
             file.write(QByteArray("new"));
             QCOMPARE(file.finish(), int(TransferResult::Success));
         }
-        QCOMPARE(readFile(dir.filePath("f.txt")), original);
+        QCOMPARE(TestFiles::read(dir.filePath("f.txt")), original);
         if (!newName.isEmpty())
-            QCOMPARE(readFile(dir.filePath(newName)), QByteArray("new"));
+            QCOMPARE(TestFiles::read(dir.filePath(newName)), QByteArray("new"));
     }
 
     void zmodemFileManagement_data()
@@ -162,7 +146,7 @@ private slots:
         QFETCH(QByteArray, expected);
         QTemporaryDir dir;
         const QString path = dir.filePath("f.txt");
-        writeFile(path, "old");
+        QVERIFY(TestFiles::write(path, "old"));
         const QDateTime localTime = QDateTime::fromSecsSinceEpoch(1700000000);
         {
             QFile f(path);
@@ -184,7 +168,7 @@ private slots:
             file.write(QByteArray("new"));
             QCOMPARE(file.finish(), int(TransferResult::Success));
         }
-        QCOMPARE(readFile(path), expected);
+        QCOMPARE(TestFiles::read(path), expected);
     }
 
     void skipNoFileAndSymlinkEscape()

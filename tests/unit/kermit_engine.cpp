@@ -22,17 +22,18 @@ private slots:
     {
         KermitSession s;
         s.setBoth(2000, 4, false);
-        const QList<QByteArray> contents{QByteArray(), everyByteValue(20), randomBytes(70000, 5), "x"};
+        const QList<QByteArray> contents{
+            QByteArray(), TestFiles::everyByteValue(20), TestFiles::randomBytes(70000, 5), "x"};
         QStringList paths;
         for (int i = 0; i < contents.size(); ++i)
-            paths << writeFile(s.src.path(), QStringLiteral("f%1.dat").arg(i), contents[i]);
+            paths << TestFiles::writeIn(s.src.path(), QStringLiteral("f%1.dat").arg(i), contents[i]);
         s.sender.setNextFileHandler([&paths] { return paths.isEmpty() ? QString() : paths.takeFirst(); });
         QVERIFY(s.run());
         QCOMPARE(s.sendCode, 0);
         QCOMPARE(s.receiveCode, 0);
         QCOMPARE(s.received().size(), contents.size());
         for (int i = 0; i < contents.size(); ++i)
-            QCOMPARE(readFile(s.dst.filePath(QStringLiteral("f%1.dat").arg(i))), contents[i]);
+            QCOMPARE(TestFiles::read(s.dst.filePath(QStringLiteral("f%1.dat").arg(i))), contents[i]);
     }
 
     void missingFileFailsCleanly()
@@ -62,18 +63,18 @@ private slots:
         QFETCH(QString, newName);
         KermitSession s;
         s.receiver.options().writeFailAction = static_cast<WriteFailAction>(action);
-        writeFile(s.dst.path(), QStringLiteral("a.txt"), "old");
-        QStringList paths{writeFile(s.src.path(), QStringLiteral("a.txt"), "new"),
-            writeFile(s.src.path(), QStringLiteral("b.txt"), "second")};
+        TestFiles::writeIn(s.dst.path(), QStringLiteral("a.txt"), "old");
+        QStringList paths{TestFiles::writeIn(s.src.path(), QStringLiteral("a.txt"), "new"),
+            TestFiles::writeIn(s.src.path(), QStringLiteral("b.txt"), "second")};
         s.sender.setNextFileHandler([&paths] { return paths.isEmpty() ? QString() : paths.takeFirst(); });
         QVERIFY(s.run());
         QCOMPARE(s.receiveCode, receiveCode);
         // A refused file does not stop the batch.
-        QCOMPARE(readFile(s.dst.filePath(QStringLiteral("b.txt"))), QByteArray("second"));
+        QCOMPARE(TestFiles::read(s.dst.filePath(QStringLiteral("b.txt"))), QByteArray("second"));
         if (newName.isEmpty())
-            QCOMPARE(readFile(s.dst.filePath(QStringLiteral("a.txt"))), QByteArray("old"));
+            QCOMPARE(TestFiles::read(s.dst.filePath(QStringLiteral("a.txt"))), QByteArray("old"));
         else
-            QCOMPARE(readFile(s.dst.filePath(newName)), QByteArray("new"));
+            QCOMPARE(TestFiles::read(s.dst.filePath(newName)), QByteArray("new"));
     }
 
     void acceptHandlerVeto()
@@ -81,8 +82,8 @@ private slots:
         KermitSession s;
         s.receiver.setAcceptHandler(
             [](const QString &path) { return !path.endsWith(QLatin1String("no.txt")); });
-        QStringList paths{writeFile(s.src.path(), QStringLiteral("no.txt"), "refused"),
-            writeFile(s.src.path(), QStringLiteral("yes.txt"), "taken")};
+        QStringList paths{TestFiles::writeIn(s.src.path(), QStringLiteral("no.txt"), "refused"),
+            TestFiles::writeIn(s.src.path(), QStringLiteral("yes.txt"), "taken")};
         s.sender.setNextFileHandler([&paths] { return paths.isEmpty() ? QString() : paths.takeFirst(); });
         QVERIFY(s.run());
         QCOMPARE(s.received(), QStringList{QStringLiteral("yes.txt")});
@@ -123,7 +124,7 @@ private slots:
         QCOMPARE(finished.first().first().toInt(), 0);
         const QStringList inside = QDir(dst).entryList(QDir::Files | QDir::Hidden);
         QCOMPARE(inside.size(), 1);
-        QCOMPARE(readFile(QDir(dst).filePath(inside.first())), QByteArray("payload"));
+        QCOMPARE(TestFiles::read(QDir(dst).filePath(inside.first())), QByteArray("payload"));
         QCOMPARE(QDir(root.filePath(QStringLiteral("in"))).entryList(QDir::Files).size(), 0);
         QVERIFY(!QFileInfo::exists(root.filePath(QStringLiteral("evil"))));
     }
@@ -143,7 +144,8 @@ private slots:
         QFETCH(bool, streaming);
         KermitSession s;
         s.setBoth(1000, 8, streaming);
-        s.sender.setFileName(writeFile(s.src.path(), QStringLiteral("big.bin"), randomBytes(3000000, 9)));
+        s.sender.setFileName(
+            TestFiles::writeIn(s.src.path(), QStringLiteral("big.bin"), TestFiles::randomBytes(3000000, 9)));
         ProtocolEngine &canceller = senderCancels ? s.sender : s.receiver;
         qint64 arrived = 0;
         QObject::connect(&s.fromRelay.b, &ByteLink::received, &canceller, [&](const QByteArray &bytes) {
@@ -163,7 +165,8 @@ private slots:
         cut.cutAfter = 200000;
         KermitSession s(cut);
         s.setBoth(4000, 4, false);
-        s.sender.setFileName(writeFile(s.src.path(), QStringLiteral("big.bin"), randomBytes(1000000, 4)));
+        s.sender.setFileName(
+            TestFiles::writeIn(s.src.path(), QStringLiteral("big.bin"), TestFiles::randomBytes(1000000, 4)));
         QVERIFY(s.run());
         QCOMPARE(s.sendCode, int(TransferResult::CarrierLost));
         QCOMPARE(s.receiveCode, int(TransferResult::CarrierLost));

@@ -44,8 +44,8 @@ private slots:
         QFETCH(char, qbin);
         QFETCH(char, rept);
         const KermitCodec codec('#', qbin, rept);
-        const QByteArray data = everyByteValue(3) + QByteArray(200, '~') + QByteArray(5, '\x01')
-            + QByteArray(2, '#') + QByteArray(97, '\xff') + randomBytes(5000, 7) + "&&&##~";
+        const QByteArray data = TestFiles::everyByteValue(3) + QByteArray(200, '~') + QByteArray(5, '\x01')
+            + QByteArray(2, '#') + QByteArray(97, '\xff') + TestFiles::randomBytes(5000, 7) + "&&&##~";
         // Encode in packet-sized pieces as the sender does.
         QByteArray whole;
         qsizetype done = 0;
@@ -54,8 +54,10 @@ private slots:
             done += codec.encode(data.constData() + done, data.size() - done, 90, field);
             QVERIFY(field.size() <= 90);
             for (const char c : std::as_const(field)) {
-                const int c7 = c & 0x7F;
-                QVERIFY2(c7 >= 32 && c7 != 127, "control character left unprefixed");
+                // MARK, CR, LF, XON, XOFF, NUL and IAC never reach the line.
+                for (const char risky : {'\x01', '\r', '\n', '\x11', '\x13', '\0', '\xff', '\x81', '\x8d'})
+                    QVERIFY2(c != risky,
+                        qPrintable(QStringLiteral("0x%1 left unprefixed").arg(uchar(risky), 0, 16)));
                 if (qbin)
                     QVERIFY2(!(c & 0x80), "8th bit left set under 8-bit quoting");
             }
@@ -130,6 +132,15 @@ private slots:
             }
             QCOMPARE(goodCount, 1);
         }
+        // An error packet passes with any block check, but not with a
+        // sequence number outside 0-63.
+        QByteArray error("\x01#\x14"
+                         "E");
+        Kermit::appendCheck(error, error.constData() + 1, 3, 1);
+        const auto results = readAll(error + next, 3, 64);
+        QCOMPARE(int(results.size()), 2);
+        QVERIFY(!results[0].ok);
+        QVERIFY(results[1].ok && results[1].packet.type == 'Z');
     }
 
     void sendInitNegotiation_data()
@@ -151,6 +162,9 @@ private slots:
             << QByteArray("P* @-#") << 1 << char(0) << char(0) << 1 << 48 << false;
         QTest::newRow("asks for 8-bit quoting, block check 2")
             << QByteArray("~* @-#&2 ") << 1 << '&' << char(0) << 1 << 94 << false;
+        // Prefixes that equal a control prefix (ours '#', theirs '~') are refused.
+        QTest::newRow("clashing prefixes")
+            << QByteArray("~* @-~#3~") << 3 << char(0) << char(0) << 1 << 94 << false;
     }
     void sendInitNegotiation()
     {
@@ -205,6 +219,8 @@ private slots:
         QVERIFY(!c.exactSize);
         QVERIFY(c.text);
         QVERIFY(!c.modified.isValid());
+        // A kilobyte count too large for a byte count is no size at all.
+        QCOMPARE(KermitAttributes::decode("!39223372036854775807").size, qint64(-1));
     }
 };
 

@@ -17,12 +17,20 @@ ymodem 5, ymodem-g 6, zmodem 7, kermit 8, ascii 9, bplus 10.
 
 The line is standard input and output unless --serial, --tcp or --listen is
 given; then nothing but protocol bytes goes to standard output and messages go
-to standard error. --tcp and --listen need --raw (plain TCP) in this build.
+to standard error.
+
+--tcp and --listen speak telnet: the binary option is negotiated before the
+transfer starts and IAC and CR are escaped as telnet requires, so every byte
+value passes. --raw gives plain TCP for peers that do not speak telnet.
+--listen 0 takes any free port; the port is reported on standard error.
 
 Write-fail actions (--write-fail, not for Zmodem): 0 none, 1 reject, 2 rename,
 3 overwrite. Zmodem file options (--zmodem-file-option): 0 none, 1 newer or
 longer, 2 CRC different, 3 append, 4 overwrite, 5 newer, 6 different, 7 reject.
-ASCII CR and LF translations: 0 none, 1 strip, 2 add CR before, 3 add LF after.
+ASCII CR and LF translations (--ascii-cr, --ascii-lf): 0 none, 1 strip (CRs or
+LFs), 2 add CR before LF, 3 add LF after CR; they apply to what is sent and to
+what is received. An ASCII receive ends after --ascii-eof-timeout ticks of
+silence (default 364, about 20 s).
 
 B+ (bplus) has two sides. By default tarnex-xfer is the terminal: it waits for
 the host's ENQ; "receive" takes the file the host sends, "send" offers FILE when
@@ -88,14 +96,9 @@ bool parseLine(const QCommandLineParser &parser, XferRequest *request, QString *
     } else if (parser.isSet(QStringLiteral("listen"))) {
         request->line = XferRequest::Line::Listen;
         int port = 0;
-        if (!readInt(parser, {"listen", 1, 65535}, &port, error))
+        if (!readInt(parser, {"listen", 0, 65535}, &port, error))
             return false;
         request->port = static_cast<quint16>(port);
-    }
-    if ((request->line == XferRequest::Line::Tcp || request->line == XferRequest::Line::Listen)
-        && !request->raw) {
-        *error = QStringLiteral("telnet is not available in this build; add --raw for plain TCP");
-        return false;
     }
     return true;
 }
@@ -153,7 +156,7 @@ bool parseXferCommandLine(const QStringList &arguments, XferRequest *request, QS
         {QStringLiteral("serial"), QStringLiteral("Use the serial device DEVICE."), QStringLiteral("DEVICE")},
         {QStringLiteral("baud"), QStringLiteral("Serial speed (default 115200)."), QStringLiteral("N")},
         {QStringLiteral("tcp"), QStringLiteral("Connect to HOST:PORT."), QStringLiteral("HOST:PORT")},
-        {QStringLiteral("listen"), QStringLiteral("Wait for one connection on PORT."),
+        {QStringLiteral("listen"), QStringLiteral("Wait for one connection on PORT (0: any free port)."),
             QStringLiteral("PORT")},
         {QStringLiteral("raw"), QStringLiteral("Plain TCP for --tcp and --listen, no telnet.")},
         {QStringLiteral("zmodem-8k"), QStringLiteral("Zmodem: 8K data subpackets.")},

@@ -1,5 +1,7 @@
 #include "XferSession.h"
 
+#include "comms/line/Comport.h"
+#include "comms/line/ComportLink.h"
 #include "comms/link/FdLink.h"
 #include "comms/link/IoDeviceLink.h"
 
@@ -13,6 +15,7 @@
 namespace {
 
 constexpr int drainLimitMs = 30000;
+constexpr int negotiationLimitMs = 3000;
 
 void message(const QString &text)
 {
@@ -62,36 +65,101 @@ void XferSession::openLine()
         useDevice(port);
         return;
     }
-    case XferRequest::Line::Tcp: {
+    case XferRequest::Line::Tcp:
+    case XferRequest::Line::Listen:
+        if (request_.raw)
+            openRawSocket();
+        else
+            openTelnet();
+        return;
+    }
+}
+
+void XferSession::openRawSocket()
+{
+    if (request_.line == XferRequest::Line::Tcp) {
         auto *socket = new QTcpSocket(this);
         connect(socket, &QTcpSocket::connected, this, [this, socket] { useDevice(socket); });
         connect(socket, &QTcpSocket::errorOccurred, this, [this, socket] {
             if (!link_)
-                exitWith(TransferResult::NotReady,
-                    QStringLiteral("cannot connect to %1:%2: %3")
-                        .arg(request_.host)
-                        .arg(request_.port)
-                        .arg(socket->errorString()));
+                connectFailed(socket->errorString());
         });
         socket->connectToHost(request_.host, request_.port);
         return;
     }
-    case XferRequest::Line::Listen: {
-        auto *server = new QTcpServer(this);
-        if (!server->listen(QHostAddress::Any, request_.port)) {
-            exitWith(TransferResult::NotReady,
-                QStringLiteral("cannot listen on port %1: %2").arg(request_.port).arg(server->errorString()));
-            return;
-        }
-        connect(server, &QTcpServer::newConnection, this, [this, server] {
-            QTcpSocket *socket = server->nextPendingConnection();
-            server->close();
-            socket->setParent(this);
-            useDevice(socket);
-        });
+    auto *server = new QTcpServer(this);
+    if (!server->listen(QHostAddress::Any, request_.port)) {
+        exitWith(TransferResult::NotReady,
+            QStringLiteral("cannot listen on port %1: %2").arg(request_.port).arg(server->errorString()));
         return;
     }
+    listening(server->serverPort());
+    connect(server, &QTcpServer::newConnection, this, [this, server] {
+        QTcpSocket *socket = server->nextPendingConnection();
+        server->close();
+        socket->setParent(this);
+        useDevice(socket);
+    });
+}
+
+void XferSession::openTelnet()
+{
+    auto *port = new Comport(this);
+    port->setDeviceLayer(DeviceLayer::Socket);
+    const bool server = request_.line == XferRequest::Line::Listen;
+    port->setSocketMode(server ? SocketMode::Server : SocketMode::Client);
+    port->setSocketAddress(server ? QStringLiteral("0") : request_.host);
+    port->setSocketPort(QString::number(request_.port));
+    // The transfer starts once BINARY is settled, so no data crosses the
+    // change of mode; a peer that never answers gets it after a while.
+    auto *negotiation = new QTimer(this);
+    negotiation->setSingleShot(true);
+    const auto begin = [this, port, negotiation] {
+        if (link_)
+            return;
+        negotiation->stop();
+        if (!port->telnetBinary())
+            message(QStringLiteral("the telnet peer did not agree to binary mode; 8-bit data may not pass"));
+        runTransfer(new ComportLink(port, this));
+    };
+    connect(negotiation, &QTimer::timeout, this, begin);
+    connect(port, &Comport::telnetNegotiated, this, begin);
+    connect(port, &Comport::socketConnected, negotiation,
+        [negotiation] { negotiation->start(negotiationLimitMs); });
+    connect(port, &Comport::socketAccepted, negotiation,
+        [negotiation] { negotiation->start(negotiationLimitMs); });
+    connect(port, &Comport::socketError, this, [this](int, const QString &text) {
+        if (!link_)
+            connectFailed(text);
+    });
+    connect(port, &Comport::disconnected, this, [this] {
+        if (!link_)
+            connectFailed(QStringLiteral("the connection closed"));
+    });
+    try {
+        port->open();
+    } catch (const ComportError &error) {
+        exitWith(TransferResult::NotReady, error.message());
+        return;
     }
+    if (server)
+        listening(port->listeningPort());
+}
+
+void XferSession::listening(quint16 port)
+{
+    message(QStringLiteral("waiting for a connection on port %1").arg(port));
+}
+
+void XferSession::connectFailed(const QString &reason)
+{
+    exitWith(TransferResult::NotReady,
+        request_.line == XferRequest::Line::Listen
+            ? QStringLiteral("the connection on port %1 failed: %2").arg(request_.port).arg(reason)
+            : QStringLiteral("cannot connect to %1:%2: %3")
+                  .arg(request_.host)
+                  .arg(request_.port)
+                  .arg(reason));
 }
 
 void XferSession::useDevice(QIODevice *device)

@@ -24,6 +24,10 @@ signals:
 
 private:
     void openLine();
+    void openRawSocket();
+    void openTelnet();
+    void listening(quint16 port);
+    void connectFailed(const QString &reason);
     void useDevice(QIODevice *device);
     void runTransfer(ByteLink *link);
     void transferFinished(int code);

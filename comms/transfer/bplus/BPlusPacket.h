@@ -1,6 +1,6 @@
 #pragma once
 
-#include "comms/transfer/xmodem/XmodemBlock.h"
+#include "comms/transfer/Crc16.h"
 
 #include <QByteArray>
 #include <QList>
@@ -35,7 +35,7 @@ quint8 checksum(const QByteArray &data);
 // The XMODEM CRC-16 started from 0xffff, as B+ uses it.
 inline quint16 crc16(const QByteArray &data, quint16 crc = 0xffff)
 {
-    return Xmodem::crc16(data.constData(), data.size(), crc);
+    return crc16Ccitt(data.constData(), data.size(), crc);
 }
 
 struct Encoding {

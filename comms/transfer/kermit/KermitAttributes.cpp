@@ -2,6 +2,8 @@
 
 #include "comms/transfer/kermit/KermitPacket.h"
 
+#include <limits>
+
 namespace {
 
 void appendAttribute(QByteArray &out, char tag, const QByteArray &value)
@@ -66,7 +68,8 @@ KermitAttributes KermitAttributes::decode(const QByteArray &data)
             }
             break;
         case '!':
-            if (const qint64 k = value.toLongLong(&ok); ok && k >= 0 && !a.exactSize)
+            if (const qint64 k = value.toLongLong(&ok);
+                ok && k >= 0 && k <= std::numeric_limits<qint64>::max() / 1024 && !a.exactSize)
                 a.size = k * 1024;
             break;
         case '#':

@@ -2,6 +2,34 @@
 
 #include "comms/transfer/kermit/KermitPacket.h"
 
+namespace {
+
+// Control characters that lines, terminal drivers, modems or telnet act on:
+// NUL, MARK, the interrupt, end-of-file, line-kill, cancel and suspend keys,
+// CR and LF, shift, DLE, XON and XOFF, telnet's escape; their 8-bit forms
+// where a line that strips the 8th bit would turn them into the same; DEL
+// with the 8th bit (telnet's IAC). The others pass unprefixed, as C-Kermit
+// sends them, which saves a byte in eight of random data.
+constexpr std::array<bool, 256> makeRiskyControls()
+{
+    std::array<bool, 256> risky{};
+    for (const int c : {0, 1, 3, 4, 10, 13, 14, 15, 16, 17, 19, 21, 24, 25, 26, 28, 29, 30})
+        risky[c] = true;
+    for (const int c : {1, 3, 4, 10, 13, 16, 17, 19, 21, 26, 28, 29, 30})
+        risky[c | 0x80] = true;
+    risky[0xFF] = true;
+    return risky;
+}
+
+constexpr std::array<bool, 256> riskyControls = makeRiskyControls();
+
+} // namespace
+
+bool KermitCodec::needsPrefix(unsigned char byte)
+{
+    return riskyControls[byte];
+}
+
 KermitCodec::KermitCodec(char qctl, char qbin, char rept)
     : qctl_(qctl)
     , qbin_(qbin)
@@ -16,7 +44,7 @@ KermitCodec::KermitCodec(char qctl, char qbin, char rept)
             unit.bytes[n++] = qbin_;
             c = static_cast<char>(c7);
         }
-        if (c7 < 32 || c7 == 127) {
+        if (needsPrefix(static_cast<unsigned char>(c))) {
             unit.bytes[n++] = qctl_;
             c = Kermit::ctl(c);
         } else if (c7 == qctl_ || (qbin_ && c7 == qbin_) || (rept_ && c7 == rept_)) {

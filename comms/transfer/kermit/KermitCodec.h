@@ -4,13 +4,17 @@
 
 #include <array>
 
-// Prefix encoding of a Kermit data field: control characters quoted with
-// QCTL (and toggled by 64), 8th-bit quoting with QBIN when negotiated, runs
-// compressed with the repeat prefix when negotiated.
+// Prefix encoding of a Kermit data field: control characters that a line
+// may act on quoted with QCTL (and toggled by 64), 8th-bit quoting with QBIN
+// when negotiated, runs compressed with the repeat prefix when negotiated.
 class KermitCodec {
 public:
     // qbin and rept are 0 when not in use.
     KermitCodec(char qctl = '#', char qbin = 0, char rept = 0);
+
+    // Whether the encoder prefixes this byte as a control character; other
+    // control characters go as they are.
+    static bool needsPrefix(unsigned char byte);
 
     char qctl() const { return qctl_; }
     char qbin() const { return qbin_; }

@@ -187,9 +187,10 @@ bool PacketReader::takeOne(Result *result)
             return true;
         };
         const int wanted = (type == 'S' || type == 'I') ? type1Check : checkType_;
-        bool ok = seq >= 0 && seq < 64 && tryCheck(wanted);
+        const bool seqOk = seq >= 0 && seq < 64;
+        bool ok = seqOk && tryCheck(wanted);
         // An error packet may come from a side still on another check type.
-        for (int other = 1; !ok && type == 'E' && other <= 3; ++other)
+        for (int other = 1; seqOk && !ok && type == 'E' && other <= 3; ++other)
             ok = other != wanted && tryCheck(other);
         if (!ok)
             return rejectAt(pos + 1);

@@ -94,11 +94,14 @@ KermitLink negotiate(const KermitParams &mine, const KermitParams &theirs)
     link.checkType = mine.checkType == theirs.checkType ? mine.checkType : 1;
     link.qctl = mine.qctl;
     link.peerQctl = theirs.qctl;
-    if (isPrefix(mine.qbin) && (theirs.qbin == 'Y' || theirs.qbin == mine.qbin))
+    // A prefix that is also either side's control prefix could not be told
+    // apart from it.
+    const auto distinct = [&](char prefix) { return prefix != mine.qctl && prefix != theirs.qctl; };
+    if (isPrefix(mine.qbin) && distinct(mine.qbin) && (theirs.qbin == 'Y' || theirs.qbin == mine.qbin))
         link.qbin = mine.qbin;
-    else if (isPrefix(theirs.qbin) && (mine.qbin == 'Y' || mine.qbin == theirs.qbin))
+    else if (isPrefix(theirs.qbin) && distinct(theirs.qbin) && (mine.qbin == 'Y' || mine.qbin == theirs.qbin))
         link.qbin = theirs.qbin;
-    if (mine.rept == theirs.rept && isPrefix(mine.rept) && mine.rept != link.qbin)
+    if (mine.rept == theirs.rept && isPrefix(mine.rept) && distinct(mine.rept) && mine.rept != link.qbin)
         link.rept = mine.rept;
     link.windowSize = mine.windows && theirs.windows ? qMin(mine.windowSize, theirs.windowSize) : 1;
     link.attributes = mine.attributes && theirs.attributes;

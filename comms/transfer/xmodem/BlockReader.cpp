@@ -1,5 +1,6 @@
 #include "comms/transfer/xmodem/BlockReader.h"
 
+#include "comms/transfer/Crc16.h"
 #include "comms/transfer/xmodem/XmodemBlock.h"
 
 #include <cstring>
@@ -61,7 +62,7 @@ qsizetype BlockReader::read(const char *data, qsizetype length, Result *result)
             if (useCrc_) {
                 const quint16 sent = static_cast<quint16>((static_cast<quint8>(payload[blockSize_]) << 8)
                     | static_cast<quint8>(payload[blockSize_ + 1]));
-                good = good && Xmodem::crc16(payload, blockSize_) == sent;
+                good = good && crc16Ccitt(payload, blockSize_) == sent;
             } else {
                 good = good
                     && Xmodem::checksum(payload, blockSize_) == static_cast<quint8>(payload[blockSize_]);

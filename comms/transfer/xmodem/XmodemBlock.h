@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-// Framing shared by the Xmodem family and Ymodem: control bytes, the two
-// block checks and block assembly.
+// Framing shared by the Xmodem family and Ymodem: control bytes, the
+// checksum and block assembly.
 namespace Xmodem {
 
 inline constexpr char SOH = 0x01;
@@ -22,8 +22,6 @@ inline constexpr char STREAM_START = 'G';
 inline constexpr int shortBlock = 128;
 inline constexpr int longBlock = 1024;
 
-// CRC-16/XMODEM (polynomial 0x1021, initial value 0).
-quint16 crc16(const char *data, qsizetype length, quint16 crc = 0);
 quint8 checksum(const char *data, qsizetype length);
 
 // A complete block: header, number and complement, data padded with SUB

@@ -58,16 +58,7 @@ void XmodemEngine::startReceive()
 
 bool XmodemEngine::openRequestedFile()
 {
-    IncomingOffer offer;
-    offer.remoteName = host()->requestedFileName();
-    ReceivePolicy policy = host()->receivePolicy();
-    policy.recover = false; // no sizes or offsets to resume from
-    int code = incoming_.open(policy, offer);
-    if (code == TransferResult::Success && !host()->acceptIncoming(incoming_.finalPath())) {
-        incoming_.abandon();
-        code = TransferResult::FileRejected;
-    }
-    beginFile(offer.remoteName, -1, false);
+    const int code = TransferEngine::openRequestedFile(&incoming_);
     if (code != TransferResult::Success) {
         // Cancel a sender that is already waiting for us.
         fail(code);

@@ -1,5 +1,7 @@
 #include "comms/transfer/zmodem/ZmodemDecoder.h"
 
+#include "comms/transfer/Crc16.h"
+#include "comms/transfer/zmodem/ByteClass.h"
 #include "comms/transfer/zmodem/ZmodemCrc.h"
 
 using namespace Zmodem;
@@ -10,6 +12,9 @@ bool carriesData(quint8 type)
 {
     return type == ZSINIT || type == ZFILE || type == ZDATA || type == ZCOMMAND;
 }
+
+// ZDLE, and XON and XOFF with or without the high bit.
+constexpr ByteClass lineControl({0xff, ZDLE}, {0x7d, XON}, {0xff, ZDLE});
 
 bool isFlowControl(quint8 c)
 {
@@ -129,7 +134,7 @@ void ZmodemDecoder::feed(const quint8 *p, qsizetype n)
                 for (int k = 0; k < 7; ++k)
                     header_[k] = quint8(hexValue(header_[2 * k]) << 4 | hexValue(header_[2 * k + 1]));
                 crc32_ = false;
-                if (ZmodemCrc::crc16(header_.data(), 7) != 0) {
+                if (crc16Ccitt(header_.data(), 7) != 0) {
                     state_ = State::Hunt;
                     sink_->zBadHeader();
                 } else {
@@ -164,7 +169,7 @@ void ZmodemDecoder::feed(const quint8 *p, qsizetype n)
                         = header_[5] | (header_[6] << 8) | (header_[7] << 16) | (quint32(header_[8]) << 24);
                     ok = ZmodemCrc::crc32(header_.data(), 5) == got;
                 } else {
-                    ok = ZmodemCrc::crc16(header_.data(), 7) == 0;
+                    ok = crc16Ccitt(header_.data(), 7) == 0;
                 }
                 state_ = State::Hunt;
                 if (ok)
@@ -208,27 +213,29 @@ qsizetype ZmodemDecoder::feedData(const quint8 *p, qsizetype i, qsizetype n)
 {
     while (i < n && !stopped_ && (state_ == State::Data || state_ == State::DataCrc)) {
         if (state_ == State::Data && !escapePending_) {
-            // Fast path: copy plain bytes up to the next ZDLE or flow control.
-            quint8 *out = data_.data() + dataLength_;
-            quint8 *const end = data_.data() + data_.size();
-            const qsizetype start = i;
-            while (i < n) {
-                const quint8 c = p[i];
-                if (c == ZDLE || isFlowControl(c))
+            // Fast path: copy plain bytes up to the next ZDLE or flow control,
+            // and take an escaped data byte whose two halves are both here.
+            qsizetype room;
+            qsizetype run;
+            for (;;) {
+                room = qsizetype(data_.size()) - dataLength_;
+                run = lineControl.copyUntil(p + i, qMin(n - i, room), data_.data() + dataLength_);
+                dataLength_ += int(run);
+                i += run;
+                if (run > 0)
+                    canRun_ = 0;
+                if (run == room || i + 1 >= n || p[i] != ZDLE || (p[i + 1] & 0x60) != 0x40)
                     break;
-                if (out == end) {
-                    dataLength_ = int(out - data_.data());
-                    badData();
-                    return i;
-                }
-                *out++ = c;
-                ++i;
-            }
-            dataLength_ = int(out - data_.data());
-            if (i > start)
+                data_[dataLength_++] = p[i + 1] ^ 0x40;
+                i += 2;
                 canRun_ = 0;
+            }
             if (i == n)
                 break;
+            if (run == room && !lineControl.contains(p[i])) {
+                badData();
+                return i;
+            }
         }
         const quint8 c = p[i++];
         if (countCan(c))
@@ -279,8 +286,8 @@ void ZmodemDecoder::dataComplete()
         const quint32 got = check_[0] | (check_[1] << 8) | (check_[2] << 16) | (quint32(check_[3]) << 24);
         ok = crc == got;
     } else {
-        quint16 crc = ZmodemCrc::crc16(data_.data(), dataLength_);
-        crc = ZmodemCrc::crc16(&frameEnd_, 1, crc);
+        quint16 crc = crc16Ccitt(data_.data(), dataLength_);
+        crc = crc16Ccitt(&frameEnd_, 1, crc);
         ok = crc == quint16(check_[0] << 8 | check_[1]);
     }
     if (!ok) {

@@ -1,8 +1,20 @@
 #include "comms/transfer/zmodem/ZmodemEncoder.h"
 
+#include "comms/transfer/Crc16.h"
+#include "comms/transfer/zmodem/ByteClass.h"
 #include "comms/transfer/zmodem/ZmodemCrc.h"
 
 using namespace Zmodem;
+
+namespace {
+
+// Every byte the escape table may escape: ZDLE; DLE, XON, XOFF (0x10-0x13
+// stands for them) and CR, with and without the high bit; with escaped
+// controls, every control character.
+constexpr ByteClass lineBytes({0xff, ZDLE}, {0x7c, 0x10}, {0x7f, '\r'});
+constexpr ByteClass controlBytes({0x60, 0}, {0x60, 0}, {0x60, 0});
+
+} // namespace
 
 ZmodemEncoder::ZmodemEncoder()
 {
@@ -15,7 +27,6 @@ void ZmodemEncoder::setEscapeControls(bool on)
     for (int c = 0; c < 256; ++c) {
         quint8 kind = 0;
         switch (c & 0x7f) {
-        case ZDLE:
         case 0x10: // DLE
         case XON:
         case XOFF:
@@ -27,7 +38,7 @@ void ZmodemEncoder::setEscapeControls(bool on)
         default:
             break;
         }
-        if (on && (c & 0x60) == 0)
+        if (c == ZDLE || (on && (c & 0x60) == 0))
             kind = 1;
         table_[c] = kind;
     }
@@ -35,9 +46,21 @@ void ZmodemEncoder::setEscapeControls(bool on)
 
 char *ZmodemEncoder::escape(char *o, const quint8 *in, qsizetype length)
 {
+    // A local copy: stores through o cannot touch it, so its patterns stay
+    // in registers.
+    const ByteClass candidates = escapeControls_ ? controlBytes : lineBytes;
     quint8 last = lastSent_;
-    for (qsizetype i = 0; i < length; ++i) {
-        const quint8 c = in[i];
+    qsizetype i = 0;
+    while (i < length) {
+        const qsizetype run = candidates.copyUntil(in + i, length - i, reinterpret_cast<quint8 *>(o));
+        if (run > 0) {
+            o += run;
+            i += run;
+            last = in[i - 1];
+            if (i == length)
+                break;
+        }
+        const quint8 c = in[i++];
         const quint8 kind = table_[c];
         if (kind == 0 || (kind == 2 && (last & 0x7f) != '@')) {
             *o++ = char(c);
@@ -59,7 +82,7 @@ void ZmodemEncoder::hexHeader(QByteArray &out, const Header &header)
     raw[0] = header.type;
     for (int i = 0; i < 4; ++i)
         raw[i + 1] = header.b[i];
-    const quint16 crc = ZmodemCrc::crc16(raw, 5);
+    const quint16 crc = crc16Ccitt(raw, 5);
     raw[5] = quint8(crc >> 8);
     raw[6] = quint8(crc);
     out.append("**\x18"
@@ -90,7 +113,7 @@ void ZmodemEncoder::binaryHeader(QByteArray &out, const Header &header, bool crc
         for (int i = 0; i < 4; ++i)
             raw[length++] = quint8(crc >> (8 * i));
     } else {
-        const quint16 crc = ZmodemCrc::crc16(raw, 5);
+        const quint16 crc = crc16Ccitt(raw, 5);
         raw[length++] = quint8(crc >> 8);
         raw[length++] = quint8(crc);
     }
@@ -118,8 +141,8 @@ void ZmodemEncoder::dataSubpacket(
             check[i] = quint8(crc >> (8 * i));
         checkLength = 4;
     } else {
-        quint16 crc = ZmodemCrc::crc16(bytes, length);
-        crc = ZmodemCrc::crc16(&frameEnd, 1, crc);
+        quint16 crc = crc16Ccitt(bytes, length);
+        crc = crc16Ccitt(&frameEnd, 1, crc);
         check[0] = quint8(crc >> 8);
         check[1] = quint8(crc);
         checkLength = 2;

@@ -6,9 +6,10 @@
 
 // Builds what a Zmodem side puts on the line: hex and binary headers and
 // data subpackets, with ZDLE escaping. Escaping always covers ZDLE, DLE,
-// XON and XOFF (with and without the high bit) and CR after '@' (so telnet
-// and rlogin escapes are never formed); with escapeControls every control
-// character is escaped too. Output is appended to the caller's buffer.
+// XON and XOFF (the last three with and without the high bit) and CR after
+// '@' (so telnet and rlogin escapes are never formed), the set of the
+// protocol document; with escapeControls every control character is
+// escaped too. Output is appended to the caller's buffer.
 class ZmodemEncoder {
 public:
     ZmodemEncoder();
@@ -22,7 +23,8 @@ public:
     void dataSubpacket(QByteArray &out, const char *data, qsizetype length, quint8 frameEnd, bool crc32);
 
 private:
-    // Appends the escaped bytes at o; returns the new end.
+    // Writes the escaped bytes at o, which has room for twice length;
+    // returns the new end.
     char *escape(char *o, const quint8 *in, qsizetype length);
 
     // 0 plain, 1 always escaped, 2 CR: escaped after '@'.

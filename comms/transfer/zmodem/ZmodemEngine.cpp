@@ -47,6 +47,12 @@ void ZmodemEngine::onTimeout()
 
 void ZmodemEngine::onLinkLost()
 {
+    // The session was over: the sender's "OO" is a courtesy that a closing
+    // line may swallow.
+    if (state_ == State::WaitOverAndOut) {
+        endTransfer(firstFailure_);
+        return;
+    }
     incoming_.abandon();
     outgoing_.close();
     endTransfer(TransferResult::CarrierLost);
