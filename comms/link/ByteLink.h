@@ -22,6 +22,14 @@ public:
     virtual void discardOutput() = 0;
     // False once the other side has gone (pipe closed, carrier lost).
     virtual bool isConnected() const = 0;
+    // A hint from the receiver of a one-way stream that needs no prompt
+    // answers: the link may gather input for a moment and deliver it in
+    // larger pieces, so both ends wake less often. Off unless asked for.
+    virtual void setGatherInput(bool on) { Q_UNUSED(on); }
+    // The same for the sender of such a stream: when the line is full, the
+    // link may wait a moment and then write a larger piece, rather than
+    // topping it up each time the other end takes a little.
+    virtual void setGatherOutput(bool on) { Q_UNUSED(on); }
 
 signals:
     void received(const QByteArray &bytes);

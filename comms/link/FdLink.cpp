@@ -12,6 +12,11 @@ constexpr qsizetype readChunk = 256 * 1024;
 // Pipe capacity asked for: a deeper pipe lets both sides run in longer
 // stretches between waits.
 constexpr int pipeBytes = 1024 * 1024;
+// Gathering waits this long after a short read or a full pipe, and only
+// where the pipe holds at least gatherPipeBytes (what a fast peer moves
+// meanwhile).
+constexpr int gatherMs = 1;
+constexpr int gatherPipeBytes = 512 * 1024;
 
 int makeNonBlocking(int fd)
 {
@@ -23,6 +28,16 @@ int makeNonBlocking(int fd)
     if (flags >= 0)
         fcntl(fd, F_SETFL, flags | O_NONBLOCK);
     return flags;
+}
+
+int pipeCapacity(int fd)
+{
+#ifdef F_GETPIPE_SZ
+    return fcntl(fd, F_GETPIPE_SZ);
+#else
+    Q_UNUSED(fd);
+    return -1;
+#endif
 }
 
 } // namespace
@@ -37,6 +52,20 @@ FdLink::FdLink(int readFd, int writeFd, QObject *parent)
     , writeNotifier_(new QSocketNotifier(writeFd, QSocketNotifier::Write, this))
 {
     writeNotifier_->setEnabled(false);
+    canGatherInput_ = pipeCapacity(readFd) >= gatherPipeBytes;
+    canGatherOutput_ = pipeCapacity(writeFd) >= gatherPipeBytes;
+    for (QTimer *timer : {&inputTimer_, &outputTimer_}) {
+        timer->setSingleShot(true);
+        timer->setTimerType(Qt::PreciseTimer);
+        timer->setInterval(gatherMs);
+    }
+    connect(&inputTimer_, &QTimer::timeout, this, [this] {
+        if (gone_)
+            return;
+        readNotifier_->setEnabled(true);
+        readAvailable();
+    });
+    connect(&outputTimer_, &QTimer::timeout, this, &FdLink::writeQueued);
     connect(readNotifier_, &QSocketNotifier::activated, this, &FdLink::readAvailable);
     connect(writeNotifier_, &QSocketNotifier::activated, this, &FdLink::writeQueued);
 }
@@ -54,7 +83,7 @@ void FdLink::send(const QByteArray &bytes)
     if (gone_ || bytes.isEmpty())
         return;
     out_.append(bytes);
-    if (!writeNotifier_->isEnabled())
+    if (!writeNotifier_->isEnabled() && !outputTimer_.isActive())
         writeQueued();
 }
 
@@ -76,8 +105,15 @@ void FdLink::readAvailable()
         if (n > 0) {
             inbox_.resize(n);
             emit received(inbox_);
-            if (gone_ || n < readChunk)
+            if (gone_)
                 return;
+            if (n < readChunk) {
+                if (gatherInput_) {
+                    readNotifier_->setEnabled(false);
+                    inputTimer_.start();
+                }
+                return;
+            }
             continue;
         }
         if (n < 0 && errno == EINTR)
@@ -104,7 +140,9 @@ void FdLink::writeQueued()
                 out_.remove(0, outPos_);
                 outPos_ = 0;
             }
-            writeNotifier_->setEnabled(true);
+            writeNotifier_->setEnabled(!gatherOutput_);
+            if (gatherOutput_)
+                outputTimer_.start();
             return;
         }
         discardOutput();
@@ -138,6 +176,8 @@ void FdLink::markGone()
     if (gone_)
         return;
     gone_ = true;
+    inputTimer_.stop();
+    outputTimer_.stop();
     readNotifier_->setEnabled(false);
     writeNotifier_->setEnabled(false);
     emit disconnected();

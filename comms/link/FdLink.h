@@ -2,6 +2,8 @@
 
 #include "comms/link/ByteLink.h"
 
+#include <QTimer>
+
 class QSocketNotifier;
 
 // A ByteLink over two file descriptors (standard input and output, or a
@@ -17,6 +19,9 @@ public:
     qint64 pendingOutput() const override { return out_.size() - outPos_; }
     void discardOutput() override;
     bool isConnected() const override { return !gone_; }
+    // Gathers only over a deep pipe, which holds what arrives meanwhile.
+    void setGatherInput(bool on) override { gatherInput_ = on && canGatherInput_; }
+    void setGatherOutput(bool on) override { gatherOutput_ = on && canGatherOutput_; }
 
 private:
     void readAvailable();
@@ -30,6 +35,12 @@ private:
     int writeFlags_;
     QSocketNotifier *readNotifier_;
     QSocketNotifier *writeNotifier_;
+    QTimer inputTimer_;
+    QTimer outputTimer_;
+    bool canGatherInput_ = false;
+    bool canGatherOutput_ = false;
+    bool gatherInput_ = false;
+    bool gatherOutput_ = false;
     QByteArray inbox_;
     QByteArray out_;
     qsizetype outPos_ = 0;

@@ -26,6 +26,9 @@ void ZmodemEngine::onReceived(const QByteArray &bytes)
         return;
     }
     decoder_.feed(reinterpret_cast<const quint8 *>(bytes.constData()), bytes.size());
+    // Streamed data wants no answers until its frame ends (ZCRCQ is answered
+    // within the window): let the link hand it on in larger pieces.
+    link()->setGatherInput(!sending_ && state_ == State::ReceivingData);
     // Data still arriving keeps a receiver's time-out away.
     if (!sending_ && state_ == State::ReceivingData)
         armTimeout(10000);
@@ -149,6 +152,8 @@ void ZmodemEngine::abortTransfer(int code)
 
 void ZmodemEngine::endTransfer(int code)
 {
+    link()->setGatherInput(false);
+    link()->setGatherOutput(false);
     decoder_.stop();
     state_ = State::Idle;
     finish(code);

@@ -74,6 +74,8 @@ private:
     void startData(qint64 position);
     void pump();
     bool encodeChunk();
+    // No buffer limit and full duplex: data goes out without waiting.
+    bool receiverStreams() const;
     bool windowFull() const;
     int stallMs() const;
     void sendEof();

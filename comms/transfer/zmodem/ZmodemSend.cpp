@@ -224,6 +224,9 @@ void ZmodemEngine::startData(qint64 position)
     setProgress(position);
     sendBinary(Header::withPosition(ZDATA, quint32(position)));
     state_ = State::Streaming;
+    // A streaming receiver answers only now and then: the link may fill the
+    // line in larger pieces.
+    link()->setGatherOutput(receiverStreams());
     pump();
 }
 
@@ -243,6 +246,11 @@ void ZmodemEngine::pump()
     }
 }
 
+bool ZmodemEngine::receiverStreams() const
+{
+    return receiverBuffer_ == 0 && (receiverFlags_ & CANFDX) && (receiverFlags_ & CANOVIO);
+}
+
 bool ZmodemEngine::windowFull() const
 {
     return position_ - ackedPosition_ >= windowBytes;
@@ -250,7 +258,7 @@ bool ZmodemEngine::windowFull() const
 
 bool ZmodemEngine::encodeChunk()
 {
-    const bool streaming = receiverBuffer_ == 0 && (receiverFlags_ & CANFDX) && (receiverFlags_ & CANOVIO);
+    const bool streaming = receiverStreams();
     qint64 want = chunkBytes;
     if (!streaming)
         want = qMin<qint64>(want, receiverBuffer_ > 0 ? receiverBuffer_ - segmentBytes_ : blockLength_);
