@@ -1,5 +1,6 @@
 #include <QTest>
 
+#include "comms/transfer/Crc16.h"
 #include "comms/transfer/xmodem/BlockReader.h"
 #include "comms/transfer/xmodem/XmodemBlock.h"
 #include "comms/transfer/xmodem/YmodemHeader.h"
@@ -47,12 +48,7 @@ QByteArray withByte(QByteArray block, int index, char value)
 class XmodemFramingTest : public QObject {
     Q_OBJECT
 private slots:
-    void checks()
-    {
-        // The standard check value of CRC-16/XMODEM.
-        QCOMPARE(Xmodem::crc16("123456789", 9), quint16(0x31c3));
-        QCOMPARE(Xmodem::checksum("\xff\x02\x01", 3), quint8(0x02));
-    }
+    void checksum() { QCOMPARE(Xmodem::checksum("\xff\x02\x01", 3), quint8(0x02)); }
 
     void buildBlock_data()
     {
@@ -77,7 +73,7 @@ private slots:
         QCOMPARE(block.mid(6, size - 3), QByteArray(size - 3, Xmodem::SUB));
         const QByteArray payload = block.mid(3, size);
         if (crc) {
-            const quint16 sum = Xmodem::crc16(payload.constData(), size);
+            const quint16 sum = crc16Ccitt(payload.constData(), size);
             QCOMPARE(quint8(block.at(3 + size)), quint8(sum >> 8));
             QCOMPARE(quint8(block.at(4 + size)), quint8(sum & 0xff));
         } else {
