@@ -56,6 +56,25 @@ struct Session : TransferSession {
     ProtocolType type;
 };
 
+// A hand-built sender: each answer of the receiver brings the next step.
+// Returns the receiver's result, or -1 when it does not finish.
+int receiveScript(ProtocolType type, const QString &dst, QList<QByteArray> script)
+{
+    LinkPair pair;
+    ProtocolEngine receiver;
+    receiver.setProtocolType(type);
+    receiver.setDestinationDirectory(dst);
+    receiver.setFileName(QStringLiteral("got.bin"));
+    receiver.setLink(&pair.b);
+    QSignalSpy finished(&receiver, &ProtocolEngine::finished);
+    QObject::connect(&pair.a, &ByteLink::received, &pair.a, [&] {
+        if (!script.isEmpty())
+            pair.a.send(script.takeFirst());
+    });
+    receiver.startReceive();
+    return finished.wait(30000) ? finished.first().first().toInt() : -1;
+}
+
 } // namespace
 
 class XmodemEngineTest : public QObject {
@@ -208,9 +227,9 @@ private slots:
         QCOMPARE(s.received().size(), newName == QLatin1String("a-1.txt") ? 2 : 1);
     }
 
-    // A hand-built Ymodem sender: block 0 with the given name and size, one
-    // data block, EOT twice (the receiver makes sure of the first) and the
-    // empty block 0 that ends the batch, each step after an answer.
+    // Block 0 with the given name and size, one data block, EOT twice (the
+    // receiver makes sure of the first) and the empty block 0 that ends the
+    // batch.
     void scriptedBatch_data()
     {
         QTest::addColumn<QByteArray>("wireName");
@@ -237,31 +256,34 @@ private slots:
         QTemporaryDir root;
         const QString dst = root.filePath(QStringLiteral("in/deeper"));
         QVERIFY(QDir().mkpath(dst));
-        LinkPair pair;
-        ProtocolEngine receiver;
-        receiver.setProtocolType(ProtocolType::Ymodem);
-        receiver.setDestinationDirectory(dst);
-        receiver.setLink(&pair.b);
-        QSignalSpy finished(&receiver, &ProtocolEngine::finished);
         const QByteArray header = wireName + '\0' + size + '\0';
-        QList<QByteArray> script{Xmodem::buildBlock(0, header, header.size() > 128 ? 1024 : 128, true, '\0')
-                + Xmodem::buildBlock(1, "payload", 128, true),
-            QByteArray(1, Xmodem::EOT), QByteArray(1, Xmodem::EOT),
-            Xmodem::buildBlock(0, QByteArray(), 128, true, '\0')};
-        // Each answer of the receiver brings the next step.
-        QObject::connect(&pair.a, &ByteLink::received, &pair.a, [&] {
-            if (!script.isEmpty())
-                pair.a.send(script.takeFirst());
-        });
-        receiver.startReceive();
-        QVERIFY(finished.wait(30000));
-        QCOMPARE(finished.first().first().toInt(), code);
+        QCOMPARE(receiveScript(ProtocolType::Ymodem, dst,
+                     {Xmodem::buildBlock(0, header, header.size() > 128 ? 1024 : 128, true, '\0')
+                             + Xmodem::buildBlock(1, "payload", 128, true),
+                         QByteArray(1, Xmodem::EOT), QByteArray(1, Xmodem::EOT),
+                         Xmodem::buildBlock(0, QByteArray(), 128, true, '\0')}),
+            code);
         const QStringList inside = QDir(dst).entryList(QDir::Files | QDir::Hidden);
         QCOMPARE(inside.size(), files);
         if (files)
             QCOMPARE(TestFiles::read(QDir(dst).filePath(inside.first())), QByteArray("payload"));
         QCOMPARE(QDir(root.filePath(QStringLiteral("in"))).entryList(QDir::Files).size(), 0);
         QCOMPARE(QDir(root.path()).entryList(QDir::Files).size(), 0);
+    }
+
+    // 0x04 bytes right behind a block are debris of a block whose header was
+    // lost, not the end of the file: only a lone EOT ends it.
+    void strayEotsDoNotEndTheFile()
+    {
+        QTemporaryDir dst;
+        const QByteArray one(128, 'a');
+        const QByteArray two(128, 'b');
+        QCOMPARE(
+            receiveScript(ProtocolType::XmodemCrc, dst.path(),
+                {Xmodem::buildBlock(1, one, 128, true) + "\x04\x04", Xmodem::buildBlock(2, two, 128, true),
+                    QByteArray(1, Xmodem::EOT), QByteArray(1, Xmodem::EOT)}),
+            0);
+        QCOMPARE(TestFiles::read(QDir(dst.path()).filePath(QStringLiteral("got.bin"))), one + two);
     }
 };
 
