@@ -12,6 +12,8 @@ IoDeviceLink::IoDeviceLink(QIODevice *device, QObject *parent)
     connect(device, &QIODevice::readyRead, this, &IoDeviceLink::readAvailable);
     connect(device, &QIODevice::bytesWritten, this, &IoDeviceLink::onBytesWritten);
     connect(device, &QIODevice::readChannelFinished, this, &IoDeviceLink::markGone);
+    // A serial port closed after a hang-up ends the line too.
+    connect(device, &QIODevice::aboutToClose, this, &IoDeviceLink::markGone);
     connect(device, &QObject::destroyed, this, &IoDeviceLink::markGone);
     if (auto *socket = qobject_cast<QAbstractSocket *>(device))
         connect(socket, &QAbstractSocket::disconnected, this, &IoDeviceLink::markGone);

@@ -28,11 +28,16 @@ void XmodemEngine::fail(int code)
 {
     if (isFinished())
         return;
+    cancelRemote();
+    finish(code);
+}
+
+void XmodemEngine::cancelRemote()
+{
     link()->discardOutput();
     send(Xmodem::cancelSequence());
     if (!sending_)
         incoming_.abandon();
-    finish(code);
 }
 
 void XmodemEngine::recordResult(int code)
@@ -68,6 +73,13 @@ void XmodemEngine::onLinkLost()
     if (sending_ && state_ == State::WaitEndAck) {
         // Every file was delivered; only the answer to the end of the batch is missing.
         finish(firstFailure_);
+        return;
+    }
+    if (sending_ && state_ == State::WaitEotAck && !streaming_) {
+        // Every block was acknowledged; the receiver left as it answered the end.
+        fileSent();
+        if (!isFinished())
+            TransferEngine::onLinkLost();
         return;
     }
     if (!sending_)

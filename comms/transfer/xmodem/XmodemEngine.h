@@ -53,6 +53,7 @@ private:
     bool isBatch() const;
     bool isStreamingType() const;
     void fail(int code); // cancels the remote side and finishes
+    void cancelRemote(); // stops the remote side; a partial received file is dropped
     void recordResult(int code);
 
     // Sending (XmodemSend.cpp)
@@ -70,6 +71,7 @@ private:
     void fillStream();
     void blockAcknowledged();
     void sendEot();
+    bool endUnconfirmed() const;
     void fileSent();
     void resend(const QString &why);
 
@@ -78,14 +80,16 @@ private:
     void sendStartChar();
     void onReceiverInput(const QByteArray &bytes);
     void onReceiverTimeout();
-    bool handleReaderEvent(const BlockReader::Result &result);
+    bool handleReaderEvent(const BlockReader::Result &result, bool alone);
     void handleBlock(quint8 number, const QByteArray &data);
     void handleHeader(const QByteArray &data);
-    void handleEot();
+    void handleEot(bool alone);
     void acceptData(const QByteArray &data);
     void completeFile();
     void startPurge(const QString &why);
+    void abortStream();
     void timeOutInBlocks();
+    void watchForCancel(const char *data, qsizetype length);
     bool writeOut(const QByteArray &data);
 
     State state_ = State::Idle;
@@ -104,6 +108,7 @@ private:
     quint8 blockNumber_ = 1;
     bool sendingDone_ = false; // Ymodem: all files sent
     int canCount_ = 0;
+    bool endAnswered_ = false; // a NAK came back for our EOT or end of batch
 
     // Receiver
     BlockReader reader_;
@@ -115,6 +120,10 @@ private:
     bool eotPending_ = false;
     bool fileActive_ = false;
     bool discarding_ = false; // Ymodem: a refused file is read into nothing
+    // CAN bytes (backspaces aside) at the end of what came in since the last
+    // good block: a cancel that arrived inside a block or while purging.
+    int trailingCan_ = 0;
+    bool streamAborted_ = false; // streaming receiver: cancelled the sender after an error
     QElapsedTimer handshakeClock_;
     int handshakeTries_ = 0;
     char startChar_ = 'C';

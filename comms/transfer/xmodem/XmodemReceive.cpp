@@ -60,7 +60,8 @@ bool XmodemEngine::openRequestedFile()
 {
     const int code = TransferEngine::openRequestedFile(&incoming_);
     if (code != TransferResult::Success) {
-        finish(code);
+        // Cancel a sender that is already waiting for us.
+        fail(code);
         return false;
     }
     fileActive_ = true;
@@ -78,17 +79,28 @@ void XmodemEngine::sendStartChar()
 
 void XmodemEngine::onReceiverInput(const QByteArray &bytes)
 {
+    const char *data = bytes.constData();
     if (state_ == State::Purge) {
-        armTimeout(quietMs);
+        watchForCancel(data, bytes.size());
+        if (!streamAborted_)
+            armTimeout(quietMs);
         return;
     }
-    const char *data = bytes.constData();
     qsizetype pos = 0;
     while (pos < bytes.size() && !isFinished()) {
         BlockReader::Result result;
-        pos += reader_.read(data + pos, bytes.size() - pos, &result);
-        if (!handleReaderEvent(result))
+        const qsizetype used = reader_.read(data + pos, bytes.size() - pos, &result);
+        watchForCancel(data + pos, used);
+        pos += used;
+        if (result.event == BlockReader::Event::Block)
+            trailingCan_ = 0;
+        // A sender that ends a file sends EOT and waits: it comes alone.
+        const bool alone = used == bytes.size();
+        if (!handleReaderEvent(result, alone)) {
+            if (state_ == State::Purge)
+                watchForCancel(data + pos, bytes.size() - pos);
             return;
+        }
     }
     if (isFinished())
         return;
@@ -98,14 +110,15 @@ void XmodemEngine::onReceiverInput(const QByteArray &bytes)
     }
 }
 
-bool XmodemEngine::handleReaderEvent(const BlockReader::Result &result)
+bool XmodemEngine::handleReaderEvent(const BlockReader::Result &result, bool alone)
 {
     switch (result.event) {
     case BlockReader::Event::None:
         return true;
     case BlockReader::Event::Noise:
+        eotPending_ = false;
         if (streaming_ && fileActive_ && state_ == State::ReceiveBlocks) {
-            fail(TransferResult::ProtocolError);
+            abortStream();
             return false;
         }
         return true;
@@ -114,11 +127,11 @@ bool XmodemEngine::handleReaderEvent(const BlockReader::Result &result)
         finish(TransferResult::CancelledByRemote);
         return false;
     case BlockReader::Event::Eot:
-        handleEot();
+        handleEot(alone);
         return !isFinished();
     case BlockReader::Event::BadBlock:
         if (streaming_) {
-            fail(TransferResult::ProtocolError);
+            abortStream();
             return false;
         }
         startPurge(QStringLiteral("Bad block"));
@@ -228,11 +241,16 @@ bool XmodemEngine::writeOut(const QByteArray &data)
     return true;
 }
 
-void XmodemEngine::handleEot()
+void XmodemEngine::handleEot(bool alone)
 {
     if (!fileActive_) {
         // A repeat of the end we already answered.
         send(QByteArray(1, Xmodem::ACK));
+        return;
+    }
+    if (!streaming_ && !alone) {
+        // An EOT among other bytes is a damaged or lost block, not the end.
+        eotPending_ = false;
         return;
     }
     if (!streaming_ && !eotPending_) {
@@ -281,8 +299,25 @@ void XmodemEngine::completeFile()
     sendStartChar();
 }
 
+void XmodemEngine::watchForCancel(const char *data, qsizetype length)
+{
+    for (qsizetype i = 0; i < length; ++i) {
+        if (data[i] == Xmodem::CAN)
+            ++trailingCan_;
+        else if (data[i] != Xmodem::BS)
+            trailingCan_ = 0;
+    }
+}
+
 void XmodemEngine::onReceiverTimeout()
 {
+    if (trailingCan_ >= 2) {
+        // The sender cancelled while a block was being read or purged, and
+        // has gone quiet.
+        incoming_.abandon();
+        finish(TransferResult::CancelledByRemote);
+        return;
+    }
     switch (state_) {
     case State::Handshake:
         if (handshakeClock_.elapsed() >= Ticks::toMs(options().handshakeWaitTicks)) {
@@ -299,6 +334,10 @@ void XmodemEngine::onReceiverTimeout()
         sendStartChar();
         break;
     case State::Purge:
+        if (streamAborted_) {
+            finish(TransferResult::ProtocolError);
+            return;
+        }
         state_ = State::ReceiveBlocks;
         reader_.reset();
         send(QByteArray(1, Xmodem::NAK));
@@ -333,6 +372,19 @@ void XmodemEngine::startPurge(const QString &why)
         fail(TransferResult::TooManyErrors);
         return;
     }
+    state_ = State::Purge;
+    reader_.reset();
+    armTimeout(quietMs);
+}
+
+void XmodemEngine::abortStream()
+{
+    // A stream has no retries: stop the sender at once. The damage may be
+    // the sender's own cancel arriving inside a block, so the verdict waits
+    // until the line has been quiet briefly.
+    countError(QStringLiteral("Bad block"));
+    cancelRemote();
+    streamAborted_ = true;
     state_ = State::Purge;
     reader_.reset();
     armTimeout(quietMs);

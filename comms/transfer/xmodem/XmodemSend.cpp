@@ -11,6 +11,8 @@ constexpr int answerTimeoutMs = 10000;
 constexpr int maxRetries = 10;
 // Streaming keeps this much queued on the link.
 constexpr qint64 streamWindow = 256 * 1024;
+// Repeats of an unanswered EOT before the file counts as delivered.
+constexpr int eotResendsUnanswered = 2;
 
 } // namespace
 
@@ -92,7 +94,12 @@ void XmodemEngine::onSenderInput(const QByteArray &bytes)
         case State::WaitEotAck:
             if (c == Xmodem::ACK) {
                 fileSent();
+            } else if (isBatch() && !streaming_ && (c == Xmodem::CRC_START || c == Xmodem::STREAM_START)) {
+                // The receiver asks for the next file: its answer to the end was lost.
+                fileSent();
+                onStartChar(c);
             } else if (c == Xmodem::NAK) {
+                endAnswered_ = true;
                 // The first NAK is the receiver making sure of the end.
                 if (retries_ > 0)
                     countError(QStringLiteral("End refused"));
@@ -104,10 +111,12 @@ void XmodemEngine::onSenderInput(const QByteArray &bytes)
             }
             break;
         case State::WaitEndAck:
-            if (c == Xmodem::ACK)
+            if (c == Xmodem::ACK) {
                 finish(firstFailure_);
-            else if (c == Xmodem::NAK)
+            } else if (c == Xmodem::NAK) {
+                endAnswered_ = true;
                 resend(QStringLiteral("End of batch refused"));
+            }
             break;
         default:
             // Streaming: the receiver only speaks to cancel.
@@ -144,6 +153,18 @@ void XmodemEngine::onSenderTimeout()
         break;
     case State::Streaming:
         break;
+    case State::WaitEotAck:
+        if (endUnconfirmed())
+            fileSent();
+        else
+            resend(QStringLiteral("No answer"));
+        break;
+    case State::WaitEndAck:
+        if (endUnconfirmed())
+            finish(firstFailure_);
+        else
+            resend(QStringLiteral("No answer"));
+        break;
     default:
         resend(QStringLiteral("No answer"));
         break;
@@ -174,6 +195,8 @@ void XmodemEngine::sendEndOfBatch()
         return;
     }
     state_ = State::WaitEndAck;
+    endAnswered_ = false;
+    retries_ = 0;
     armTimeout(answerTimeoutMs);
 }
 
@@ -249,10 +272,19 @@ void XmodemEngine::fillStream()
     setProgress(sentBytes_);
 }
 
+bool XmodemEngine::endUnconfirmed() const
+{
+    // Every block was acknowledged and the receiver went silent at the end
+    // of the file or batch: some receivers exit as they answer, and the
+    // answer can be lost as they close the line.
+    return !streaming_ && !endAnswered_ && retries_ >= eotResendsUnanswered;
+}
+
 void XmodemEngine::sendEot()
 {
     block_ = QByteArray(1, Xmodem::EOT);
     send(block_);
+    endAnswered_ = false;
     retries_ = 0;
     state_ = State::WaitEotAck;
     armTimeout(answerTimeoutMs);

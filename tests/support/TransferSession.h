@@ -1,0 +1,64 @@
+#pragma once
+
+#include "comms/transfer/ProtocolEngine.h"
+#include "support/LinkPair.h"
+#include "support/NoiseRelay.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QTemporaryDir>
+#include <QTimer>
+
+// Our sender and our receiver of one protocol, with a relay between them
+// that may add noise.
+struct TransferSession {
+    explicit TransferSession(ProtocolType type, const NoiseRelay::Settings &noise = {})
+        : relay(&toRelay.b, &fromRelay.a, noise)
+    {
+        for (ProtocolEngine *e : {&sender, &receiver})
+            e->setProtocolType(type);
+        sender.setLink(&toRelay.a);
+        receiver.setLink(&fromRelay.b);
+        receiver.setDestinationDirectory(dst.path());
+        // A cut line goes away on both sides.
+        QObject::connect(&relay, &NoiseRelay::lineCut, &relay, [this] {
+            toRelay.close();
+            fromRelay.close();
+        });
+        QObject::connect(&sender, &ProtocolEngine::finished, &sender, [this](int c) { sendCode = c; });
+        QObject::connect(&receiver, &ProtocolEngine::finished, &receiver, [this](int c) { receiveCode = c; });
+    }
+    // Runs both ends until both finish; false on time-out. An event loop of
+    // its own, as polling would add a pause to every exchange.
+    bool run(int timeoutMs = 120000)
+    {
+        QEventLoop loop;
+        const auto quitWhenDone = [this, &loop] {
+            if (done())
+                loop.quit();
+        };
+        QObject::connect(&sender, &ProtocolEngine::finished, &loop, quitWhenDone);
+        QObject::connect(&receiver, &ProtocolEngine::finished, &loop, quitWhenDone);
+        QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+        receiver.startReceive();
+        sender.startTransmit();
+        if (!done())
+            loop.exec();
+        return done();
+    }
+    bool done() const { return sendCode >= 0 && receiveCode >= 0; }
+    // Sends these files in turn.
+    void sendFiles(const QStringList &paths)
+    {
+        queue = paths;
+        sender.setNextFileHandler([this] { return queue.isEmpty() ? QString() : queue.takeFirst(); });
+    }
+    QStringList received() const { return QDir(dst.path()).entryList(QDir::Files | QDir::Hidden); }
+
+    QTemporaryDir src, dst;
+    LinkPair toRelay, fromRelay;
+    NoiseRelay relay;
+    ProtocolEngine sender, receiver;
+    QStringList queue;
+    int sendCode = -1, receiveCode = -1;
+};

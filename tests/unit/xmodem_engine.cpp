@@ -1,0 +1,269 @@
+#include <QDir>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "comms/transfer/ProtocolEngine.h"
+#include "comms/transfer/xmodem/XmodemBlock.h"
+#include "support/LinkPair.h"
+#include "support/TestFiles.h"
+#include "support/TransferSession.h"
+
+// Our Xmodem-family and Ymodem sender against our receiver: every type,
+// every shape of file, batches, cancels, line loss, refusals, name clashes
+// and hostile names.
+namespace {
+
+const QList<ProtocolType> allTypes{ProtocolType::Xmodem, ProtocolType::XmodemCrc, ProtocolType::Xmodem1K,
+    ProtocolType::Xmodem1KG, ProtocolType::Ymodem, ProtocolType::YmodemG};
+
+bool isBatch(ProtocolType type)
+{
+    return type == ProtocolType::Ymodem || type == ProtocolType::YmodemG;
+}
+
+QByteArray everyByteValue()
+{
+    QByteArray data;
+    for (int round = 0; round < 5; ++round)
+        for (int c = 0; c < 256; ++c)
+            data.append(char(c));
+    return data;
+}
+
+// Xmodem has no size, so the receiver names the file and trailing SUB bytes
+// count as padding; the contents here end in something else.
+struct Session : TransferSession {
+    explicit Session(ProtocolType type, const NoiseRelay::Settings &noise = {})
+        : TransferSession(type, noise)
+        , type(type)
+    {
+        if (!isBatch(type))
+            receiver.setFileName(QStringLiteral("got.bin"));
+    }
+    QString put(const QString &name, const QByteArray &data)
+    {
+        const QString path = src.filePath(name);
+        TestFiles::write(path, data);
+        return path;
+    }
+    // Where a sent file lands.
+    QString landed(const QString &name) const
+    {
+        return QDir(dst.path()).filePath(isBatch(type) ? name : QStringLiteral("got.bin"));
+    }
+    ProtocolType type;
+};
+
+} // namespace
+
+class XmodemEngineTest : public QObject {
+    Q_OBJECT
+private slots:
+    void transfers_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QList<QByteArray>>("contents");
+        for (const ProtocolType type : allTypes) {
+            const QByteArray name = protocolName(type).toLatin1();
+            const auto row = [&](const char *what, const QList<QByteArray> &contents) {
+                QTest::newRow((name + ' ' + what).constData()) << int(type) << contents;
+            };
+            row("random", {TestFiles::randomBytes(70000, 5) + "end"});
+            row("every byte value", {everyByteValue()});
+            row("empty", {QByteArray()});
+            row("one block exactly", {QByteArray(1024, '\x18')});
+            if (isBatch(type))
+                row("batch",
+                    {TestFiles::randomBytes(3000, 1), QByteArray(), QByteArray(130, '\x1a'),
+                        TestFiles::randomBytes(20000, 2)});
+        }
+    }
+    void transfers()
+    {
+        QFETCH(int, type);
+        QFETCH(QList<QByteArray>, contents);
+        Session s{ProtocolType(type)};
+        QStringList paths;
+        for (int i = 0; i < contents.size(); ++i)
+            paths << s.put(QStringLiteral("f%1.dat").arg(i), contents[i]);
+        s.sendFiles(paths);
+        QVERIFY(s.run());
+        QCOMPARE(s.sendCode, 0);
+        QCOMPARE(s.receiveCode, 0);
+        QCOMPARE(s.received().size(), contents.size());
+        for (int i = 0; i < contents.size(); ++i)
+            QCOMPARE(TestFiles::read(s.landed(QStringLiteral("f%1.dat").arg(i))), contents[i]);
+    }
+
+    void cancelFromEitherSide_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<bool>("senderCancels");
+        for (const ProtocolType type : allTypes) {
+            for (const bool senderCancels : {true, false})
+                QTest::addRow(
+                    "%s, %s cancels", qPrintable(protocolName(type)), senderCancels ? "sender" : "receiver")
+                    << int(type) << senderCancels;
+        }
+    }
+    void cancelFromEitherSide()
+    {
+        QFETCH(int, type);
+        QFETCH(bool, senderCancels);
+        Session s{ProtocolType(type)};
+        s.sendFiles({s.put(QStringLiteral("big.bin"), TestFiles::randomBytes(3000000, 9))});
+        ProtocolEngine &canceller = senderCancels ? s.sender : s.receiver;
+        qint64 arrived = 0;
+        QObject::connect(&s.fromRelay.b, &ByteLink::received, &canceller, [&](const QByteArray &bytes) {
+            arrived += bytes.size();
+            if (arrived > 50000 && canceller.inProgress())
+                canceller.cancel();
+        });
+        QVERIFY(s.run());
+        QCOMPARE(senderCancels ? s.sendCode : s.receiveCode, int(TransferResult::CancelledLocally));
+        QCOMPARE(senderCancels ? s.receiveCode : s.sendCode, int(TransferResult::CancelledByRemote));
+        QCOMPARE(s.received(), QStringList());
+    }
+
+    void lineLostMidFile_data()
+    {
+        QTest::addColumn<int>("type");
+        for (const ProtocolType type : allTypes)
+            QTest::newRow(qPrintable(protocolName(type))) << int(type);
+    }
+    void lineLostMidFile()
+    {
+        QFETCH(int, type);
+        NoiseRelay::Settings cut;
+        cut.cutAfter = 100000;
+        Session s(ProtocolType(type), cut);
+        s.sendFiles({s.put(QStringLiteral("big.bin"), TestFiles::randomBytes(1000000, 4))});
+        QVERIFY(s.run());
+        QCOMPARE(s.sendCode, int(TransferResult::CarrierLost));
+        QCOMPARE(s.receiveCode, int(TransferResult::CarrierLost));
+        QCOMPARE(s.received(), QStringList());
+    }
+
+    // A refused Xmodem file stops the sender; a refused Ymodem file is read
+    // into nothing and the batch goes on.
+    void receiverRefuses_data() { lineLostMidFile_data(); }
+    void receiverRefuses()
+    {
+        QFETCH(int, type);
+        Session s{ProtocolType(type)};
+        s.receiver.setAcceptHandler(
+            [](const QString &path) { return !path.endsWith(QLatin1String("no.txt")); });
+        if (isBatch(s.type))
+            s.sendFiles(
+                {s.put(QStringLiteral("no.txt"), "refused"), s.put(QStringLiteral("yes.txt"), "taken")});
+        else
+            s.sendFiles({s.put(QStringLiteral("x.txt"), "refused")});
+        s.receiver.setFileName(QStringLiteral("no.txt"));
+        QVERIFY(s.run());
+        QCOMPARE(s.receiveCode, int(TransferResult::FileRejected));
+        if (isBatch(s.type)) {
+            QCOMPARE(s.sendCode, 0);
+            QCOMPARE(s.received(), QStringList{QStringLiteral("yes.txt")});
+        } else {
+            QCOMPARE(s.sendCode, int(TransferResult::CancelledByRemote));
+            QCOMPARE(s.received(), QStringList());
+        }
+    }
+
+    void nameClash_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("action");
+        QTest::addColumn<int>("receiveCode");
+        QTest::addColumn<QString>("newName"); // where the new data lands; empty: nowhere
+        for (const ProtocolType type : {ProtocolType::XmodemCrc, ProtocolType::Ymodem}) {
+            const QByteArray name = protocolName(type).toLatin1();
+            QTest::newRow(name + " none") << int(type) << int(WriteFailAction::None) << 0 << "a.txt";
+            QTest::newRow(name + " reject") << int(type) << int(WriteFailAction::Reject)
+                                            << int(TransferResult::FileRejected) << QString();
+            QTest::newRow(name + " rename") << int(type) << int(WriteFailAction::Rename) << 0 << "a-1.txt";
+            QTest::newRow(name + " overwrite")
+                << int(type) << int(WriteFailAction::Overwrite) << 0 << "a.txt";
+        }
+    }
+    void nameClash()
+    {
+        QFETCH(int, type);
+        QFETCH(int, action);
+        QFETCH(int, receiveCode);
+        QFETCH(QString, newName);
+        Session s{ProtocolType(type)};
+        s.receiver.options().writeFailAction = WriteFailAction(action);
+        s.receiver.setFileName(QStringLiteral("a.txt"));
+        TestFiles::write(s.dst.filePath(QStringLiteral("a.txt")), "old");
+        s.sendFiles({s.put(QStringLiteral("a.txt"), "new")});
+        QVERIFY(s.run());
+        QCOMPARE(s.receiveCode, receiveCode);
+        if (newName != QLatin1String("a.txt"))
+            QCOMPARE(TestFiles::read(s.dst.filePath(QStringLiteral("a.txt"))), QByteArray("old"));
+        if (!newName.isEmpty())
+            QCOMPARE(TestFiles::read(s.dst.filePath(newName)), QByteArray("new"));
+        QCOMPARE(s.received().size(), newName == QLatin1String("a-1.txt") ? 2 : 1);
+    }
+
+    // A hand-built Ymodem sender: block 0 with the given name and size, one
+    // data block, EOT twice (the receiver makes sure of the first) and the
+    // empty block 0 that ends the batch, each step after an answer.
+    void scriptedBatch_data()
+    {
+        QTest::addColumn<QByteArray>("wireName");
+        QTest::addColumn<QByteArray>("size");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("files");
+        QTest::newRow("parent") << QByteArray("../x") << QByteArray("7") << 0 << 1;
+        QTest::newRow("parents") << QByteArray("../../../x") << QByteArray("7") << 0 << 1;
+        QTest::newRow("absolute") << QByteArray("/etc/x") << QByteArray("7") << 0 << 1;
+        QTest::newRow("backslashes") << QByteArray("..\\..\\x") << QByteArray("7") << 0 << 1;
+        QTest::newRow("control characters") << QByteArray("a\x01\x1b[2J\x7f") << QByteArray("7") << 0 << 1;
+        QTest::newRow("device") << QByteArray("nul") << QByteArray("7") << 0 << 1;
+        QTest::newRow("very long") << QByteArray(1000, 'n') << QByteArray("7") << 0 << 1;
+        QTest::newRow("only dots") << QByteArray("../..") << QByteArray("7") << 0 << 1;
+        QTest::newRow("shorter than announced")
+            << QByteArray("short") << QByteArray("5000") << int(TransferResult::ProtocolError) << 0;
+    }
+    void scriptedBatch()
+    {
+        QFETCH(QByteArray, wireName);
+        QFETCH(QByteArray, size);
+        QFETCH(int, code);
+        QFETCH(int, files);
+        QTemporaryDir root;
+        const QString dst = root.filePath(QStringLiteral("in/deeper"));
+        QVERIFY(QDir().mkpath(dst));
+        LinkPair pair;
+        ProtocolEngine receiver;
+        receiver.setProtocolType(ProtocolType::Ymodem);
+        receiver.setDestinationDirectory(dst);
+        receiver.setLink(&pair.b);
+        QSignalSpy finished(&receiver, &ProtocolEngine::finished);
+        const QByteArray header = wireName + '\0' + size + '\0';
+        QList<QByteArray> script{Xmodem::buildBlock(0, header, header.size() > 128 ? 1024 : 128, true, '\0')
+                + Xmodem::buildBlock(1, "payload", 128, true),
+            QByteArray(1, Xmodem::EOT), QByteArray(1, Xmodem::EOT),
+            Xmodem::buildBlock(0, QByteArray(), 128, true, '\0')};
+        // Each answer of the receiver brings the next step.
+        QObject::connect(&pair.a, &ByteLink::received, &pair.a, [&] {
+            if (!script.isEmpty())
+                pair.a.send(script.takeFirst());
+        });
+        receiver.startReceive();
+        QVERIFY(finished.wait(30000));
+        QCOMPARE(finished.first().first().toInt(), code);
+        const QStringList inside = QDir(dst).entryList(QDir::Files | QDir::Hidden);
+        QCOMPARE(inside.size(), files);
+        if (files)
+            QCOMPARE(TestFiles::read(QDir(dst).filePath(inside.first())), QByteArray("payload"));
+        QCOMPARE(QDir(root.filePath(QStringLiteral("in"))).entryList(QDir::Files).size(), 0);
+        QCOMPARE(QDir(root.path()).entryList(QDir::Files).size(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(XmodemEngineTest)
+#include "xmodem_engine.moc"
