@@ -95,6 +95,7 @@ void FdLink::discardOutput()
 
 void FdLink::readAvailable()
 {
+    qint64 taken = 0;
     for (;;) {
         // Read straight into the array that is handed on; reuse it unless a
         // receiver kept a reference to the last one.
@@ -104,11 +105,14 @@ void FdLink::readAvailable()
         const ssize_t n = ::read(readFd_, inbox_.data(), readChunk);
         if (n > 0) {
             inbox_.resize(n);
+            taken += n;
             emit received(inbox_);
             if (gone_)
                 return;
             if (n < readChunk) {
-                if (gatherInput_) {
+                // A peer that filled most of the pipe meanwhile is fast
+                // enough to wake us rarely: wait for it as usual.
+                if (gatherInput_ && taken < gatherPipeBytes) {
                     readNotifier_->setEnabled(false);
                     inputTimer_.start();
                 }
