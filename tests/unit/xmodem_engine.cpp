@@ -271,6 +271,29 @@ private slots:
         QCOMPARE(QDir(root.path()).entryList(QDir::Files).size(), 0);
     }
 
+    // A Ymodem-G sender that exits without its end-of-batch block: the
+    // files that arrived whole make the result, one cut short still fails.
+    void streamWithoutEndOfBatch_data()
+    {
+        QTest::addColumn<QByteArray>("size");
+        QTest::addColumn<int>("code");
+        QTest::newRow("file complete") << QByteArray("7") << 0;
+        QTest::newRow("file short") << QByteArray("5000") << int(TransferResult::ProtocolError);
+    }
+    void streamWithoutEndOfBatch()
+    {
+        QFETCH(QByteArray, size);
+        QFETCH(int, code);
+        QTemporaryDir dst;
+        const QByteArray header = "f.bin" + QByteArray(1, '\0') + size + '\0';
+        QCOMPARE(receiveScript(ProtocolType::YmodemG, dst.path(),
+                     {Xmodem::buildBlock(0, header, 128, true, '\0'),
+                         Xmodem::buildBlock(1, "payload", 1024, true) + Xmodem::EOT}),
+            code);
+        QCOMPARE(TestFiles::read(QDir(dst.path()).filePath(QStringLiteral("f.bin"))),
+            code == 0 ? QByteArray("payload") : QByteArray("<missing>"));
+    }
+
     // 0x04 bytes right behind a block are debris of a block whose header was
     // lost, not the end of the file: only a lone EOT ends it.
     void strayEotsDoNotEndTheFile()

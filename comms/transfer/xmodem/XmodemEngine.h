@@ -124,6 +124,7 @@ private:
     // good block: a cancel that arrived inside a block or while purging.
     int trailingCan_ = 0;
     bool streamAborted_ = false; // streaming receiver: cancelled the sender after an error
+    bool batchFileEnded_ = false; // Ymodem receiver: a file of the batch has ended
     QElapsedTimer handshakeClock_;
     int handshakeTries_ = 0;
     char startChar_ = 'C';

@@ -16,6 +16,8 @@ constexpr int crcRetryMs = 3000;
 constexpr int nakRetryMs = 10000;
 constexpr int crcTriesBeforeChecksum = 3;
 constexpr int maxRetries = 10;
+// Unanswered "G"s after a complete file before a stream counts as ended.
+constexpr int streamEndStarts = 3;
 
 QByteArray withoutPadding(QByteArray data)
 {
@@ -292,6 +294,7 @@ void XmodemEngine::completeFile()
         finish(code);
         return;
     }
+    batchFileEnded_ = true;
     expected_ = 0;
     state_ = State::Handshake;
     handshakeClock_.start();
@@ -320,6 +323,14 @@ void XmodemEngine::onReceiverTimeout()
     }
     switch (state_) {
     case State::Handshake:
+        if (streaming_ && batchFileEnded_ && handshakeTries_ >= streamEndStarts) {
+            // A streaming sender never waits for its end-of-batch block to
+            // be read and may flush it away as it closes the line: silence
+            // after a complete file ends the batch.
+            countError(QStringLiteral("No end of batch"));
+            finish(firstFailure_);
+            return;
+        }
         if (handshakeClock_.elapsed() >= Ticks::toMs(options().handshakeWaitTicks)) {
             fail(TransferResult::TimedOut);
             return;
