@@ -7,10 +7,15 @@ void MemoryLink::send(const QByteArray &bytes)
     if (!connected_ || bytes.isEmpty())
         return;
     queued_.append(bytes);
-    if (!scheduled_) {
-        scheduled_ = true;
-        QTimer::singleShot(0, this, &MemoryLink::deliver);
-    }
+    scheduleDelivery();
+}
+
+void MemoryLink::scheduleDelivery()
+{
+    if (scheduled_)
+        return;
+    scheduled_ = true;
+    QTimer::singleShot(bytesPerSecond_ > 0 ? 100 : 0, this, &MemoryLink::deliver);
 }
 
 void MemoryLink::deliver()
@@ -18,15 +23,14 @@ void MemoryLink::deliver()
     scheduled_ = false;
     if (!connected_ || !peer_ || queued_.isEmpty())
         return;
-    const QByteArray chunk = queued_.left(chunkSize_);
+    const int size = bytesPerSecond_ > 0 ? qMin(chunkSize_, qMax(1, bytesPerSecond_ / 10)) : chunkSize_;
+    const QByteArray chunk = queued_.left(size);
     queued_.remove(0, chunk.size());
     emit peer_->received(chunk);
-    if (queued_.isEmpty()) {
+    if (queued_.isEmpty())
         emit outputDrained();
-    } else if (!scheduled_) {
-        scheduled_ = true;
-        QTimer::singleShot(0, this, &MemoryLink::deliver);
-    }
+    else
+        scheduleDelivery();
 }
 
 void MemoryLink::goAway()

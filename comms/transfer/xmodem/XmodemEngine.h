@@ -71,6 +71,7 @@ private:
     void fillStream();
     void blockAcknowledged();
     void sendEot();
+    int answerWaitMs() const;
     bool endUnconfirmed() const;
     void fileSent();
     void resend(const QString &why);

@@ -8,6 +8,10 @@
 namespace {
 
 constexpr int answerTimeoutMs = 10000;
+// A stop-and-wait receiver answers the end of a file or batch at once; one
+// that exits as it answers may lose that answer, and a shorter wait ends
+// sooner then. A stream's end can be behind data still in flight.
+constexpr int endAnswerTimeoutMs = 3000;
 constexpr int maxRetries = 10;
 // Streaming keeps this much queued on the link.
 constexpr qint64 streamWindow = 256 * 1024;
@@ -107,7 +111,7 @@ void XmodemEngine::onSenderInput(const QByteArray &bytes)
                     fail(TransferResult::TooManyErrors);
                 else
                     send(block_);
-                armTimeout(answerTimeoutMs);
+                armTimeout(answerWaitMs());
             }
             break;
         case State::WaitEndAck:
@@ -140,6 +144,11 @@ void XmodemEngine::onStartChar(char c)
 
 void XmodemEngine::onSenderTimeout()
 {
+    if (pendingOutput() > 0 && state_ != State::WaitStart) {
+        // A slow line is still carrying what we sent: no answer is due yet.
+        armTimeout(answerWaitMs());
+        return;
+    }
     switch (state_) {
     case State::WaitStart:
         fail(TransferResult::TimedOut);
@@ -197,7 +206,7 @@ void XmodemEngine::sendEndOfBatch()
     state_ = State::WaitEndAck;
     endAnswered_ = false;
     retries_ = 0;
-    armTimeout(answerTimeoutMs);
+    armTimeout(answerWaitMs());
 }
 
 void XmodemEngine::beginData()
@@ -272,6 +281,12 @@ void XmodemEngine::fillStream()
     setProgress(sentBytes_);
 }
 
+int XmodemEngine::answerWaitMs() const
+{
+    const bool atEnd = state_ == State::WaitEotAck || state_ == State::WaitEndAck;
+    return atEnd && !streaming_ ? endAnswerTimeoutMs : answerTimeoutMs;
+}
+
 bool XmodemEngine::endUnconfirmed() const
 {
     // Every block was acknowledged and the receiver went silent at the end
@@ -287,7 +302,7 @@ void XmodemEngine::sendEot()
     endAnswered_ = false;
     retries_ = 0;
     state_ = State::WaitEotAck;
-    armTimeout(answerTimeoutMs);
+    armTimeout(answerWaitMs());
 }
 
 void XmodemEngine::fileSent()
@@ -312,5 +327,5 @@ void XmodemEngine::resend(const QString &why)
         return;
     }
     send(block_);
-    armTimeout(answerTimeoutMs);
+    armTimeout(answerWaitMs());
 }
