@@ -44,8 +44,10 @@ void TransferEngine::onLinkLost()
 
 void TransferEngine::send(const QByteArray &bytes)
 {
-    if (!done_)
-        context_.link->send(bytes);
+    if (done_)
+        return;
+    context_.link->send(bytes);
+    sentTotal_ += bytes.size();
 }
 
 qint64 TransferEngine::pendingOutput() const
@@ -56,6 +58,17 @@ qint64 TransferEngine::pendingOutput() const
 void TransferEngine::armTimeout(int ms)
 {
     timeout_.start(qMax(1, ms));
+}
+
+bool TransferEngine::deferWhileOutputMoves()
+{
+    const qint64 pending = pendingOutput();
+    const qint64 written = sentTotal_ - pending;
+    const bool moving = pending > 0 && written != writtenAtLastDefer_;
+    writtenAtLastDefer_ = written;
+    if (moving)
+        timeout_.start();
+    return moving;
 }
 
 void TransferEngine::armTimeoutTicks(int ticks)

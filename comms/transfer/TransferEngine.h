@@ -58,6 +58,11 @@ protected:
     void armTimeout(int ms);
     void armTimeoutTicks(int ticks);
     void stopTimeout();
+    // For a time-out handler: true, with the same wait armed again, while the
+    // line is still carrying our own output and has moved since the last
+    // time-out. No answer is due before the other side has our data; a line
+    // that takes nothing at all still times out.
+    bool deferWhileOutputMoves();
 
     // Status and history bookkeeping for one file.
     void beginFile(const QString &name, qint64 size, bool sending);
@@ -90,4 +95,6 @@ private:
     bool fileOpen_ = false;
     bool running_ = false;
     bool done_ = false;
+    qint64 sentTotal_ = 0;
+    qint64 writtenAtLastDefer_ = 0;
 };

@@ -115,6 +115,9 @@ void BPlusEngine::endWith(int code)
 
 void BPlusEngine::onReceived(const QByteArray &bytes)
 {
+    // A packet still coming in on a slow line is not a silent line.
+    if (expecting_ && !handshake_ && outstanding_.empty() && !resyncing_ && !failing_)
+        armTimeout(ackTimeoutMs);
     QList<Event> events;
     parser_.feed(bytes, events);
     for (const Event &event : events) {
@@ -362,6 +365,8 @@ void BPlusEngine::onTimeout()
         armAck();
         return;
     }
+    if (deferWhileOutputMoves())
+        return;
     if (!outstanding_.empty() || resyncing_) {
         countError(QStringLiteral("No acknowledgement"));
         countFailure(QStringLiteral("No acknowledgement"));

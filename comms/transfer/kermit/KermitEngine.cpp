@@ -132,6 +132,8 @@ void KermitEngine::onTimeout()
         fail(TransferResult::CancelledLocally, "Transfer cancelled");
         return;
     }
+    if (deferWhileOutputMoves())
+        return;
     if (state_ >= State::SendInit && state_ <= State::SendBreak)
         senderTimeout();
     else

@@ -144,11 +144,8 @@ void XmodemEngine::onStartChar(char c)
 
 void XmodemEngine::onSenderTimeout()
 {
-    if (pendingOutput() > 0 && state_ != State::WaitStart) {
-        // A slow line is still carrying what we sent: no answer is due yet.
-        armTimeout(answerWaitMs());
+    if (deferWhileOutputMoves())
         return;
-    }
     switch (state_) {
     case State::WaitStart:
         fail(TransferResult::TimedOut);

@@ -42,6 +42,8 @@ void ZmodemEngine::onOutputDrained()
 
 void ZmodemEngine::onTimeout()
 {
+    if (deferWhileOutputMoves())
+        return;
     if (sending_)
         senderTimeout();
     else
