@@ -6,10 +6,10 @@
 #include "support/TestFiles.h"
 #include "support/TransferSession.h"
 
-// Our senders on a line slower than their answer waits: an Xmodem 1K block
-// that takes longer to go out than the wait for its ACK, and streams whose
-// backlog outlasts the wait for the answer to the end of the file, and B+
-// packets slower than both sides' waits. Time the line spends carrying data
+// Our engines on a line slower than their waits: an Xmodem 1K block that
+// takes longer to go out than the wait for its ACK, streams whose backlog
+// outlasts the wait for the answer to the end of the file, and Kermit and
+// B+ packets slower than both sides' waits. Time the line spends carrying data
 // is not a silent line.
 class TransferSlowLineTest : public QObject {
     Q_OBJECT
@@ -19,20 +19,29 @@ private slots:
         QTest::addColumn<int>("type");
         QTest::addColumn<int>("bytesPerSecond");
         QTest::addColumn<int>("size");
-        QTest::newRow("xmodem-1k block longer than the ACK wait")
-            << int(ProtocolType::Xmodem1K) << 80 << 1024;
-        QTest::newRow("ymodem-g backlog longer than the EOT wait")
-            << int(ProtocolType::YmodemG) << 500 << 6000;
-        QTest::newRow("zmodem backlog longer than the ZEOF wait") << int(ProtocolType::Zmodem) << 500 << 6000;
-        QTest::newRow("kermit backlog longer than the packet wait")
-            << int(ProtocolType::Kermit) << 500 << 4000;
+        QTest::addColumn<int>("kermitPacket"); // long packets, no streaming; 0: the defaults
+        const int xmodem1k = int(ProtocolType::Xmodem1K);
+        const int ymodemG = int(ProtocolType::YmodemG);
+        const int zmodem = int(ProtocolType::Zmodem);
+        const int kermit = int(ProtocolType::Kermit);
+        QTest::newRow("xmodem-1k block longer than the ACK wait") << xmodem1k << 80 << 1024 << 0;
+        QTest::newRow("ymodem-g backlog longer than the EOT wait") << ymodemG << 500 << 6000 << 0;
+        QTest::newRow("zmodem backlog longer than the ZEOF wait") << zmodem << 500 << 6000 << 0;
+        QTest::newRow("kermit backlog longer than the packet wait") << kermit << 500 << 4000 << 0;
+        QTest::newRow("kermit packet longer than the packet wait") << kermit << 500 << 4500 << 4000;
     }
     void slowLine()
     {
         QFETCH(int, type);
         QFETCH(int, bytesPerSecond);
         QFETCH(int, size);
+        QFETCH(int, kermitPacket);
         TransferSession s{ProtocolType(type)};
+        if (kermitPacket > 0)
+            for (ProtocolEngine *engine : {&s.sender, &s.receiver}) {
+                engine->options().kermitMaxLen = kermitPacket;
+                engine->options().kermitStreaming = false;
+            }
         s.toRelay.a.setBytesPerSecond(bytesPerSecond);
         // Xmodem takes trailing SUB bytes for padding: end in something else.
         const QByteArray data = TestFiles::randomBytes(size - 1, 7) + "!";
@@ -44,6 +53,7 @@ private slots:
         QCOMPARE(s.sendCode, 0);
         QCOMPARE(s.receiveCode, 0);
         QCOMPARE(s.sender.status().errorCount, 0);
+        QCOMPARE(s.receiver.status().errorCount, 0);
         QCOMPARE(TestFiles::read(s.dst.filePath(QStringLiteral("slow.bin"))), data);
     }
 

@@ -77,6 +77,9 @@ void KermitEngine::cancel()
 
 void KermitEngine::onReceived(const QByteArray &bytes)
 {
+    // A long packet still coming in on a slow line is not a silent line.
+    if ((state_ == State::ReceiveInit || state_ == State::Receiving) && !cancelling_)
+        armPacketTimeout();
     reader_.feed(bytes.constData(), bytes.size(), [this](const Kermit::PacketReader::Result &result) {
         if (!isFinished())
             handlePacket(result);
