@@ -171,15 +171,22 @@ private slots:
     {
         QTest::addColumn<bool>("weListen");
         QTest::addColumn<bool>("weSend");
-        QTest::newRow("sz on telnetd") << false << false;
-        QTest::newRow("rz on telnetd") << false << true;
-        QTest::newRow("sz behind the telnet client") << true << false;
-        QTest::newRow("rz behind the telnet client") << true << true;
+        QTest::addColumn<QString>("protocol");
+        const QString zmodem = QStringLiteral("zmodem");
+        QTest::newRow("sz on telnetd") << false << false << zmodem;
+        QTest::newRow("rz on telnetd") << false << true << zmodem;
+        QTest::newRow("sz behind the telnet client") << true << false << zmodem;
+        QTest::newRow("rz behind the telnet client") << true << true << zmodem;
+        // sb flushes its pseudo-terminal as it exits, often before telnetd
+        // has read the end-of-batch block.
+        QTest::newRow("sb streaming on telnetd") << false << false << QStringLiteral("ymodem-g");
     }
     void againstInetutils()
     {
         QFETCH(bool, weListen);
         QFETCH(bool, weSend);
+        QFETCH(QString, protocol);
+        const QByteArray sender = protocol == QLatin1String("zmodem") ? "sz" : "sb";
         QTemporaryDir src;
         QTemporaryDir dst;
         const QByteArray data = telnetHostileBytes();
@@ -188,11 +195,10 @@ private slots:
         const QString far = script(src.path(), QStringLiteral("far.sh"),
             (weListen ? QByteArray("read banner; read banner; read banner\n") : QByteArray())
                 + (weSend ? "cd " + dst.path().toLocal8Bit() + " && exec rz -q"
-                          : "exec sz -q " + file.toLocal8Bit()));
+                          : "exec " + sender + " -q " + file.toLocal8Bit()));
         const QStringList transfer = weSend
-            ? QStringList{QStringLiteral("send"), QStringLiteral("--protocol"), QStringLiteral("zmodem"),
-                file}
-            : QStringList{QStringLiteral("receive"), QStringLiteral("--protocol"), QStringLiteral("zmodem"),
+            ? QStringList{QStringLiteral("send"), QStringLiteral("--protocol"), protocol, file}
+            : QStringList{QStringLiteral("receive"), QStringLiteral("--protocol"), protocol,
                 QStringLiteral("--dir"), dst.path()};
         QProcess ours;
         QProcess telnet;

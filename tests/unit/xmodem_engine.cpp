@@ -3,6 +3,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "comms/transfer/ProtocolEngine.h"
 #include "comms/transfer/xmodem/XmodemBlock.h"
@@ -56,9 +57,10 @@ struct Session : TransferSession {
     ProtocolType type;
 };
 
-// A hand-built sender: each answer of the receiver brings the next step.
-// Returns the receiver's result, or -1 when it does not finish.
-int receiveScript(ProtocolType type, const QString &dst, QList<QByteArray> script)
+// A hand-built sender: each answer of the receiver brings the next step;
+// with hangUp it drops the line once the script is done. Returns the
+// receiver's result, or -1 when it does not finish.
+int receiveScript(ProtocolType type, const QString &dst, QList<QByteArray> script, bool hangUp = false)
 {
     LinkPair pair;
     ProtocolEngine receiver;
@@ -70,6 +72,8 @@ int receiveScript(ProtocolType type, const QString &dst, QList<QByteArray> scrip
     QObject::connect(&pair.a, &ByteLink::received, &pair.a, [&] {
         if (!script.isEmpty())
             pair.a.send(script.takeFirst());
+        if (script.isEmpty() && hangUp)
+            QTimer::singleShot(100, &pair.a, [&pair] { pair.close(); });
     });
     receiver.startReceive();
     return finished.wait(30000) ? finished.first().first().toInt() : -1;
@@ -271,24 +275,31 @@ private slots:
         QCOMPARE(QDir(root.path()).entryList(QDir::Files).size(), 0);
     }
 
-    // A Ymodem-G sender that exits without its end-of-batch block: the
-    // files that arrived whole make the result, one cut short still fails.
+    // A Ymodem-G sender that exits without its end-of-batch block, leaving
+    // the line quiet or dropping it: the files that arrived whole make the
+    // result, one cut short still fails.
     void streamWithoutEndOfBatch_data()
     {
         QTest::addColumn<QByteArray>("size");
+        QTest::addColumn<bool>("hangUp");
         QTest::addColumn<int>("code");
-        QTest::newRow("file complete") << QByteArray("7") << 0;
-        QTest::newRow("file short") << QByteArray("5000") << int(TransferResult::ProtocolError);
+        const int shortFile = TransferResult::ProtocolError;
+        QTest::newRow("file complete, line quiet") << QByteArray("7") << false << 0;
+        QTest::newRow("file complete, line dropped") << QByteArray("7") << true << 0;
+        QTest::newRow("file short, line quiet") << QByteArray("5000") << false << shortFile;
+        QTest::newRow("file short, line dropped") << QByteArray("5000") << true << shortFile;
     }
     void streamWithoutEndOfBatch()
     {
         QFETCH(QByteArray, size);
+        QFETCH(bool, hangUp);
         QFETCH(int, code);
         QTemporaryDir dst;
         const QByteArray header = "f.bin" + QByteArray(1, '\0') + size + '\0';
         QCOMPARE(receiveScript(ProtocolType::YmodemG, dst.path(),
                      {Xmodem::buildBlock(0, header, 128, true, '\0'),
-                         Xmodem::buildBlock(1, "payload", 1024, true) + Xmodem::EOT}),
+                         Xmodem::buildBlock(1, "payload", 1024, true) + Xmodem::EOT},
+                     hangUp),
             code);
         QCOMPARE(TestFiles::read(QDir(dst.path()).filePath(QStringLiteral("f.bin"))),
             code == 0 ? QByteArray("payload") : QByteArray("<missing>"));

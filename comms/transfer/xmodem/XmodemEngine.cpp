@@ -36,6 +36,10 @@ void XmodemEngine::cancelRemote()
 {
     link()->discardOutput();
     send(Xmodem::cancelSequence());
+    if (streamEndMayBeLost()) {
+        finish(firstFailure_);
+        return;
+    }
     if (!sending_)
         incoming_.abandon();
 }
@@ -80,6 +84,10 @@ void XmodemEngine::onLinkLost()
         fileSent();
         if (!isFinished())
             TransferEngine::onLinkLost();
+        return;
+    }
+    if (streamEndMayBeLost()) {
+        finish(firstFailure_);
         return;
     }
     if (!sending_)

@@ -87,6 +87,7 @@ private:
     void handleEot(bool alone);
     void acceptData(const QByteArray &data);
     void completeFile();
+    bool streamEndMayBeLost() const;
     void startPurge(const QString &why);
     void abortStream();
     void timeOutInBlocks();

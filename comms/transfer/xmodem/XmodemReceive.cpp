@@ -302,6 +302,14 @@ void XmodemEngine::completeFile()
     sendStartChar();
 }
 
+bool XmodemEngine::streamEndMayBeLost() const
+{
+    // A streaming sender never waits for its end-of-batch block to be read
+    // and may flush it away as it closes the line: after a complete file,
+    // silence or a dropped line ends the batch.
+    return !sending_ && streaming_ && batchFileEnded_ && state_ == State::Handshake;
+}
+
 void XmodemEngine::watchForCancel(const char *data, qsizetype length)
 {
     for (qsizetype i = 0; i < length; ++i) {
@@ -323,10 +331,7 @@ void XmodemEngine::onReceiverTimeout()
     }
     switch (state_) {
     case State::Handshake:
-        if (streaming_ && batchFileEnded_ && handshakeTries_ >= streamEndStarts) {
-            // A streaming sender never waits for its end-of-batch block to
-            // be read and may flush it away as it closes the line: silence
-            // after a complete file ends the batch.
+        if (streamEndMayBeLost() && handshakeTries_ >= streamEndStarts) {
             countError(QStringLiteral("No end of batch"));
             finish(firstFailure_);
             return;
