@@ -305,6 +305,43 @@ private slots:
             code == 0 ? QByteArray("payload") : QByteArray("<missing>"));
     }
 
+    // Between the files of a stream, where the end of the batch may be
+    // lost, a lost header or the user's cancel is still a failure.
+    void streamFailsBetweenFiles_data()
+    {
+        QTest::addColumn<bool>("userCancels");
+        QTest::addColumn<int>("code");
+        QTest::newRow("next header lost") << false << int(TransferResult::ProtocolError);
+        QTest::newRow("user cancels") << true << int(TransferResult::CancelledLocally);
+    }
+    void streamFailsBetweenFiles()
+    {
+        QFETCH(bool, userCancels);
+        QFETCH(int, code);
+        QTemporaryDir dst;
+        LinkPair pair;
+        ProtocolEngine receiver;
+        receiver.setProtocolType(ProtocolType::YmodemG);
+        receiver.setDestinationDirectory(dst.path());
+        receiver.setLink(&pair.b);
+        QSignalSpy finished(&receiver, &ProtocolEngine::finished);
+        const QByteArray header = "f.bin" + QByteArray(1, '\0') + "7" + '\0';
+        QList<QByteArray> script{Xmodem::buildBlock(0, header, 128, true, '\0'),
+            Xmodem::buildBlock(1, "payload", 1024, true) + Xmodem::EOT};
+        if (!userCancels)
+            script << Xmodem::buildBlock(1, "next file", 1024, true);
+        QObject::connect(&pair.a, &ByteLink::received, &pair.a, [&](const QByteArray &bytes) {
+            if (!script.isEmpty())
+                pair.a.send(script.takeFirst());
+            else if (userCancels && bytes.endsWith(Xmodem::STREAM_START))
+                receiver.cancel();
+        });
+        receiver.startReceive();
+        QVERIFY(finished.wait(30000));
+        QCOMPARE(finished.first().first().toInt(), code);
+        QCOMPARE(TestFiles::read(QDir(dst.path()).filePath(QStringLiteral("f.bin"))), QByteArray("payload"));
+    }
+
     // 0x04 bytes right behind a block are debris of a block whose header was
     // lost, not the end of the file: only a lone EOT ends it.
     void strayEotsDoNotEndTheFile()

@@ -36,10 +36,6 @@ void XmodemEngine::cancelRemote()
 {
     link()->discardOutput();
     send(Xmodem::cancelSequence());
-    if (streamEndMayBeLost()) {
-        finish(firstFailure_);
-        return;
-    }
     if (!sending_)
         incoming_.abandon();
 }
