@@ -1,5 +1,7 @@
 #include "comms/line/SerialLine.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #ifdef Q_OS_UNIX
@@ -22,6 +24,35 @@ QSerialPort::Parity toParity(int parity)
     default:
         return QSerialPort::NoParity;
     }
+}
+
+// Who holds the device, from a lock file that names it: QSerialPort's own
+// (path with "/" as "_") or a UUCP-style one (the device name). The first
+// line is the process number, the second the program when it says.
+QString lockHolder(const QString &path)
+{
+    const QStringList folders{QStringLiteral("/var/lock"), QStringLiteral("/run/lock"),
+        QStringLiteral("/etc/locks"), QStringLiteral("/var/spool/locks"), QStringLiteral("/var/spool/uucp"),
+        QDir::tempPath()};
+    const QStringList names{
+        QStringLiteral("LCK..") + QString(path).replace(QLatin1Char('/'), QLatin1Char('_')),
+        QStringLiteral("LCK..") + QFileInfo(path).fileName()};
+    for (const QString &folder : folders) {
+        for (const QString &name : names) {
+            QFile lock(QDir(folder).filePath(name));
+            if (!lock.open(QIODevice::ReadOnly))
+                continue;
+            const QList<QByteArray> lines = lock.read(1024).split('\n');
+            bool ok = false;
+            const qint64 pid = lines.value(0).trimmed().toLongLong(&ok);
+            if (!ok || pid <= 0)
+                continue;
+            const QString program = QString::fromLocal8Bit(lines.value(1).trimmed());
+            return program.isEmpty() ? SerialLine::tr("process %1").arg(pid)
+                                     : SerialLine::tr("process %1 (%2)").arg(pid).arg(program);
+        }
+    }
+    return {};
 }
 
 } // namespace
@@ -60,8 +91,12 @@ void SerialLine::open()
                 tr("Permission denied opening %1; you may need to be a member of the "
                    "dialout group")
                     .arg(path_));
-        if (error == QSerialPort::PermissionError)
-            throw ComportError(ComportCode::InUse, tr("Serial device %1 is in use").arg(path_));
+        if (error == QSerialPort::PermissionError) {
+            const QString holder = lockHolder(path_);
+            throw ComportError(ComportCode::InUse,
+                holder.isEmpty() ? tr("Serial device %1 is in use").arg(path_)
+                                 : tr("Serial device %1 is in use by %2").arg(path_, holder));
+        }
         throw ComportError(
             ComportCode::IoError, tr("Cannot open serial device %1: %2").arg(path_, port_.errorString()));
     }
