@@ -17,12 +17,17 @@ ymodem 5, ymodem-g 6, zmodem 7, kermit 8, ascii 9, bplus 10.
 
 The line is standard input and output unless --serial, --tcp or --listen is
 given; then nothing but protocol bytes goes to standard output and messages go
-to standard error.
+to standard error. Where standard input or output is a terminal, it is put in
+raw mode for the transfer and its settings are restored afterwards. A serial
+line runs at 115200 bit/s, 8 data bits, no parity, 1 stop bit and no flow
+control unless told otherwise.
 
 --tcp and --listen speak telnet: the binary option is negotiated before the
 transfer starts and IAC and CR are escaped as telnet requires, so every byte
 value passes. --raw gives plain TCP for peers that do not speak telnet.
 --listen 0 takes any free port; the port is reported on standard error.
+
+A --dir that does not exist is created, with its parent folders.
 
 Write-fail actions (--write-fail, not for Zmodem): 0 none, 1 reject, 2 rename,
 3 overwrite. Zmodem file options (--zmodem-file-option): 0 none, 1 newer or
@@ -37,8 +42,16 @@ the host's ENQ; "receive" takes the file the host sends, "send" offers FILE when
 the host asks for an upload. With --bplus-host it is the host: "send" sends
 FILE to the terminal, "receive --file NAME" asks the terminal for NAME.
 
+Ctrl-C, SIGTERM and SIGHUP cancel the transfer: the other side is told, a
+partly received file is removed (kept for a resume with --zmodem-recover), and the exit
+status is 1.
+
 Exit status 0 when every file was transferred; otherwise the result code, with
-one line "tarnex-xfer: <message> (code N)" on standard error.)HELP";
+one line "tarnex-xfer: <message> (code N)" on standard error: 1 cancelled here,
+2 cancelled by the other side, 3 timed out, 4 too many errors, 5 file not
+found or unreadable, 6 cannot create a file, 7 cannot write a file, 8 disk
+full, 9 line lost, 10 skipped, 11 protocol error, 12 file rejected, 13 line
+not ready or protocol unavailable; 64 when the command line is wrong.)HELP";
 
 struct IntOption {
     const char *name;
@@ -62,44 +75,6 @@ bool readInt(const QCommandLineParser &parser, const IntOption &spec, int *value
         return false;
     }
     *value = number;
-    return true;
-}
-
-bool parseLine(const QCommandLineParser &parser, XferRequest *request, QString *error)
-{
-    const int lines = int(parser.isSet(QStringLiteral("serial"))) + int(parser.isSet(QStringLiteral("tcp")))
-        + int(parser.isSet(QStringLiteral("listen")));
-    if (lines > 1) {
-        *error = QStringLiteral("give only one of --serial, --tcp and --listen");
-        return false;
-    }
-    request->raw = parser.isSet(QStringLiteral("raw"));
-    int baud = request->baud;
-    if (!readInt(parser, {"baud", 50, 4000000}, &baud, error))
-        return false;
-    request->baud = baud;
-    if (parser.isSet(QStringLiteral("serial"))) {
-        request->line = XferRequest::Line::Serial;
-        request->device = parser.value(QStringLiteral("serial"));
-    } else if (parser.isSet(QStringLiteral("tcp"))) {
-        request->line = XferRequest::Line::Tcp;
-        const QString target = parser.value(QStringLiteral("tcp"));
-        const qsizetype colon = target.lastIndexOf(QLatin1Char(':'));
-        bool ok = false;
-        const uint port = colon > 0 ? target.mid(colon + 1).toUInt(&ok) : 0;
-        if (!ok || port == 0 || port > 65535) {
-            *error = QStringLiteral("--tcp wants HOST:PORT, not \"%1\"").arg(target);
-            return false;
-        }
-        request->host = target.left(colon);
-        request->port = static_cast<quint16>(port);
-    } else if (parser.isSet(QStringLiteral("listen"))) {
-        request->line = XferRequest::Line::Listen;
-        int port = 0;
-        if (!readInt(parser, {"listen", 0, 65535}, &port, error))
-            return false;
-        request->port = static_cast<quint16>(port);
-    }
     return true;
 }
 
@@ -149,16 +124,11 @@ bool parseXferCommandLine(const QStringList &arguments, XferRequest *request, QS
     const QList<QCommandLineOption> options{
         {QStringLiteral("protocol"), QStringLiteral("Transfer protocol, by name or number."),
             QStringLiteral("P")},
-        {QStringLiteral("dir"), QStringLiteral("Folder that receives the files (default: the current one)."),
+        {QStringLiteral("dir"),
+            QStringLiteral("Folder that receives the files, created if missing (default: the current one)."),
             QStringLiteral("DIR")},
         {QStringLiteral("file"), QStringLiteral("Name to store a file under when the protocol carries none."),
             QStringLiteral("NAME")},
-        {QStringLiteral("serial"), QStringLiteral("Use the serial device DEVICE."), QStringLiteral("DEVICE")},
-        {QStringLiteral("baud"), QStringLiteral("Serial speed (default 115200)."), QStringLiteral("N")},
-        {QStringLiteral("tcp"), QStringLiteral("Connect to HOST:PORT."), QStringLiteral("HOST:PORT")},
-        {QStringLiteral("listen"), QStringLiteral("Wait for one connection on PORT (0: any free port)."),
-            QStringLiteral("PORT")},
-        {QStringLiteral("raw"), QStringLiteral("Plain TCP for --tcp and --listen, no telnet.")},
         {QStringLiteral("zmodem-8k"), QStringLiteral("Zmodem: 8K data subpackets.")},
         {QStringLiteral("zmodem-recover"), QStringLiteral("Zmodem: resume interrupted files.")},
         {QStringLiteral("zmodem-override"),
@@ -195,6 +165,7 @@ bool parseXferCommandLine(const QStringList &arguments, XferRequest *request, QS
         {QStringLiteral("progress"), QStringLiteral("Progress lines on standard error.")},
     };
     parser.addOptions(options);
+    LineOptions::add(parser);
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
         return false;
@@ -245,5 +216,5 @@ bool parseXferCommandLine(const QStringList &arguments, XferRequest *request, QS
     }
     request->historyFile = parser.value(QStringLiteral("history"));
     request->progress = parser.isSet(QStringLiteral("progress"));
-    return parseLine(parser, request, error) && parseOptions(parser, &request->options, error);
+    return LineOptions::read(parser, &request->line, error) && parseOptions(parser, &request->options, error);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "comms/line/LineSpec.h"
 #include "comms/transfer/TransferTypes.h"
 
 #include <QString>
@@ -7,7 +8,7 @@
 
 // What the command line asks tarnex-xfer to do.
 struct XferRequest {
-    enum class Line { Stdio, Serial, Tcp, Listen };
+    XferRequest() { line.serial.baud = 115200; }
 
     bool sending = false;
     ProtocolType protocol = ProtocolType::None;
@@ -18,13 +19,12 @@ struct XferRequest {
     QString historyFile;
     bool progress = false;
 
-    Line line = Line::Stdio;
-    QString device;
-    qint32 baud = 115200;
-    QString host;
-    quint16 port = 0;
-    bool raw = false;
+    // Standard input and output when no line is named.
+    LineSpec line;
 };
+
+// Exit status for a command line that cannot be run; transfer results use 1-13.
+inline constexpr int usageErrorStatus = 64;
 
 // Parses the arguments (program name first). On failure returns false with
 // a message for the user; with --help returns false and an empty message

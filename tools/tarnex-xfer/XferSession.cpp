@@ -3,19 +3,35 @@
 #include "comms/line/Comport.h"
 #include "comms/line/ComportLink.h"
 #include "comms/link/FdLink.h"
-#include "comms/link/IoDeviceLink.h"
+#include "comms/transfer/IncomingFile.h"
+#include "comms/transfer/PrintableName.h"
 
-#include <QSerialPort>
-#include <QTcpServer>
-#include <QTcpSocket>
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <unistd.h>
 
 namespace {
 
 constexpr int drainLimitMs = 30000;
 constexpr int negotiationLimitMs = 3000;
+// After a cancel: time for the engine to tell the other side, then for
+// that to leave.
+constexpr int cancelLimitMs = 5000;
+constexpr int cancelDrainMs = 2000;
+// How long a connection stays open after our last byte has left, unless the
+// peer closes it first: a telnet server hangs up its side as soon as we
+// close, and the program behind it may not have read that byte yet.
+constexpr int lingerMs = 2000;
+// After a cancel on a terminal: what the other side sent before it heard us
+// is read and dropped until the line is quiet, so that none of it reaches
+// the terminal once it is cooked again.
+constexpr int quietMs = 300;
 
 void message(const QString &text)
 {
@@ -23,16 +39,61 @@ void message(const QString &text)
     std::fflush(stderr);
 }
 
+QString signalName(int number)
+{
+    switch (number) {
+    case SIGINT:
+        return QStringLiteral("SIGINT");
+    case SIGTERM:
+        return QStringLiteral("SIGTERM");
+    case SIGHUP:
+        return QStringLiteral("SIGHUP");
+    default:
+        return QStringLiteral("signal %1").arg(number);
+    }
+}
+
+// Why a file to send cannot be read, or empty when it can.
+QString unreadable(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QStringLiteral("no such file");
+    if (info.isDir())
+        return QStringLiteral("it is a folder, not a file");
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return file.errorString();
+    return {};
+}
+
+// Why no file can be written in folder, or empty when one can.
+QString unwritable(const QString &folder)
+{
+    QFileInfo info(folder);
+    while (!info.exists() && !info.isRoot() && info.absolutePath() != info.absoluteFilePath())
+        info = QFileInfo(info.absolutePath());
+    if (!info.isDir())
+        return QStringLiteral("%1 is not a folder").arg(info.filePath());
+    QTemporaryFile probe(QDir(info.absoluteFilePath()).filePath(QStringLiteral(".tarnex-xfer-XXXXXX")));
+    if (!probe.open())
+        return probe.errorString();
+    return {};
+}
+
 } // namespace
 
 XferSession::XferSession(const XferRequest &request, QObject *parent)
     : QObject(parent)
     , request_(request)
+    , signals_({SIGINT, SIGTERM, SIGHUP})
     , queue_(request.files)
 {
-    drainLimit_.setSingleShot(true);
-    connect(&drainLimit_, &QTimer::timeout, this, [this] { emit done(result_); });
+    stopLimit_.setSingleShot(true);
+    connect(&signals_, &SignalPipe::caught, this, &XferSession::interrupted);
 }
+
+XferSession::~XferSession() = default;
 
 void XferSession::start()
 {
@@ -41,93 +102,61 @@ void XferSession::start()
 
 void XferSession::openLine()
 {
-    switch (request_.line) {
-    case XferRequest::Line::Stdio:
-        runTransfer(new FdLink(STDIN_FILENO, STDOUT_FILENO, this));
-        return;
-    case XferRequest::Line::Serial: {
-        auto *port = new QSerialPort(request_.device, this);
-        port->setBaudRate(request_.baud);
-        port->setDataBits(QSerialPort::Data8);
-        port->setParity(QSerialPort::NoParity);
-        port->setStopBits(QSerialPort::OneStop);
-        port->setFlowControl(QSerialPort::NoFlowControl);
-        if (!port->open(QIODevice::ReadWrite)) {
-            exitWith(TransferResult::NotReady,
-                QStringLiteral("cannot open %1: %2").arg(request_.device, port->errorString()));
-            return;
-        }
-        // A vanished device floods errors until it is closed.
-        connect(port, &QSerialPort::errorOccurred, this, [port](QSerialPort::SerialPortError error) {
-            if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError)
-                port->close();
-        });
-        useDevice(port);
+    if (request_.line.kind == LineSpec::Kind::None) {
+        useStandardIo();
         return;
     }
-    case XferRequest::Line::Tcp:
-    case XferRequest::Line::Listen:
-        if (request_.raw)
-            openRawSocket();
-        else
-            openTelnet();
+    try {
+        port_ = ::openLine(request_.line);
+    } catch (const ComportError &error) {
+        exitWith(TransferResult::NotReady, error.message());
         return;
     }
+    if (request_.line.kind == LineSpec::Kind::Serial) {
+        runTransfer(new ComportLink(port_.get(), this));
+        return;
+    }
+    startWhenConnected();
 }
 
-void XferSession::openRawSocket()
+void XferSession::useStandardIo()
 {
-    if (request_.line == XferRequest::Line::Tcp) {
-        auto *socket = new QTcpSocket(this);
-        connect(socket, &QTcpSocket::connected, this, [this, socket] { useDevice(socket); });
-        connect(socket, &QTcpSocket::errorOccurred, this, [this, socket] {
-            if (!link_)
-                connectFailed(socket->errorString());
-        });
-        socket->connectToHost(request_.host, request_.port);
+    if (!terminal_.enter()) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        terminal_.restore();
+        exitWith(
+            TransferResult::NotReady, QStringLiteral("cannot put the terminal in raw mode: %1").arg(reason));
         return;
     }
-    auto *server = new QTcpServer(this);
-    if (!server->listen(QHostAddress::Any, request_.port)) {
-        exitWith(TransferResult::NotReady,
-            QStringLiteral("cannot listen on port %1: %2").arg(request_.port).arg(server->errorString()));
-        return;
-    }
-    listening(server->serverPort());
-    connect(server, &QTcpServer::newConnection, this, [this, server] {
-        QTcpSocket *socket = server->nextPendingConnection();
-        server->close();
-        socket->setParent(this);
-        useDevice(socket);
-    });
+    runTransfer(new FdLink(STDIN_FILENO, STDOUT_FILENO, this));
 }
 
-void XferSession::openTelnet()
+void XferSession::startWhenConnected()
 {
-    auto *port = new Comport(this);
-    port->setDeviceLayer(DeviceLayer::Socket);
-    const bool server = request_.line == XferRequest::Line::Listen;
-    port->setSocketMode(server ? SocketMode::Server : SocketMode::Client);
-    port->setSocketAddress(server ? QStringLiteral("0") : request_.host);
-    port->setSocketPort(QString::number(request_.port));
-    // The transfer starts once BINARY is settled, so no data crosses the
-    // change of mode; a peer that never answers gets it after a while.
+    Comport *port = port_.get();
+    // Over telnet the transfer starts once BINARY is settled, so no data
+    // crosses the change of mode; a peer that never answers gets it after
+    // a while.
     auto *negotiation = new QTimer(this);
     negotiation->setSingleShot(true);
     const auto begin = [this, port, negotiation] {
-        if (link_)
+        if (link_ || exiting_)
             return;
         negotiation->stop();
-        if (!port->telnetBinary())
+        if (port->telnet() && !port->telnetBinary())
             message(QStringLiteral("the telnet peer did not agree to binary mode; 8-bit data may not pass"));
         runTransfer(new ComportLink(port, this));
     };
+    const auto connected = [this, begin, negotiation] {
+        if (request_.line.telnet)
+            negotiation->start(negotiationLimitMs);
+        else
+            begin();
+    };
     connect(negotiation, &QTimer::timeout, this, begin);
     connect(port, &Comport::telnetNegotiated, this, begin);
-    connect(port, &Comport::socketConnected, negotiation,
-        [negotiation] { negotiation->start(negotiationLimitMs); });
-    connect(port, &Comport::socketAccepted, negotiation,
-        [negotiation] { negotiation->start(negotiationLimitMs); });
+    connect(port, &Comport::socketConnected, this, connected);
+    connect(port, &Comport::socketAccepted, this, connected);
     connect(port, &Comport::socketError, this, [this](int, const QString &text) {
         if (!link_)
             connectFailed(text);
@@ -136,35 +165,17 @@ void XferSession::openTelnet()
         if (!link_)
             connectFailed(QStringLiteral("the connection closed"));
     });
-    try {
-        port->open();
-    } catch (const ComportError &error) {
-        exitWith(TransferResult::NotReady, error.message());
-        return;
-    }
-    if (server)
-        listening(port->listeningPort());
-}
-
-void XferSession::listening(quint16 port)
-{
-    message(QStringLiteral("waiting for a connection on port %1").arg(port));
+    if (request_.line.kind == LineSpec::Kind::Listen)
+        message(QStringLiteral("waiting for a connection on port %1").arg(port->listeningPort()));
 }
 
 void XferSession::connectFailed(const QString &reason)
 {
+    const LineSpec &line = request_.line;
     exitWith(TransferResult::NotReady,
-        request_.line == XferRequest::Line::Listen
-            ? QStringLiteral("the connection on port %1 failed: %2").arg(request_.port).arg(reason)
-            : QStringLiteral("cannot connect to %1:%2: %3")
-                  .arg(request_.host)
-                  .arg(request_.port)
-                  .arg(reason));
-}
-
-void XferSession::useDevice(QIODevice *device)
-{
-    runTransfer(new IoDeviceLink(device, this));
+        line.kind == LineSpec::Kind::Listen
+            ? QStringLiteral("the connection on port %1 failed: %2").arg(line.port).arg(reason)
+            : QStringLiteral("cannot connect to %1 port %2: %3").arg(line.host).arg(line.port).arg(reason));
 }
 
 void XferSession::runTransfer(ByteLink *link)
@@ -176,7 +187,7 @@ void XferSession::runTransfer(ByteLink *link)
     engine_.setDestinationDirectory(request_.directory);
     engine_.setFileName(request_.fileName);
     engine_.history().setFileName(request_.historyFile);
-    engine_.setNextFileHandler([this] { return queue_.isEmpty() ? QString() : queue_.takeFirst(); });
+    engine_.setNextFileHandler([this] { return nextFile(); });
     connect(&engine_, &ProtocolEngine::finished, this, &XferSession::transferFinished);
     if (request_.progress)
         connect(&engine_, &ProtocolEngine::statusChanged, this, &XferSession::showProgress);
@@ -186,14 +197,26 @@ void XferSession::runTransfer(ByteLink *link)
         engine_.startReceive();
 }
 
+QString XferSession::nextFile()
+{
+    if (queue_.isEmpty())
+        return {};
+    const QString path = queue_.takeFirst();
+    // The engine reports such a file as not found; keep what is wrong with it.
+    const QString problem = unreadable(path);
+    if (!problem.isEmpty() && sendProblem_.isEmpty())
+        sendProblem_ = QStringLiteral("cannot send %1: %2").arg(path, problem);
+    return path;
+}
+
 void XferSession::showProgress(const TransferStatus &status)
 {
     if (status.fileName.isEmpty())
         return;
-    QString line
-        = QStringLiteral("%1 %2: %3")
-              .arg(status.sending ? QStringLiteral("send") : QStringLiteral("receive"), status.fileName)
-              .arg(status.bytesDone);
+    QString line = QStringLiteral("%1 %2: %3")
+                       .arg(status.sending ? QStringLiteral("send") : QStringLiteral("receive"),
+                           printableName(status.fileName))
+                       .arg(status.bytesDone);
     if (status.fileSize >= 0)
         line += QStringLiteral(" of %1").arg(status.fileSize);
     line += QStringLiteral(" bytes, %1 bytes/s, %2 errors").arg(status.bytesPerSecond).arg(status.errorCount);
@@ -209,9 +232,60 @@ void XferSession::transferFinished(int code)
     QString text;
     if (code == TransferResult::NotReady)
         text = QStringLiteral("the %1 protocol is not available").arg(protocolName(request_.protocol));
+    else if (code == TransferResult::CancelledLocally && signal_ != 0)
+        text = QStringLiteral("%1 on %2").arg(transferResultText(code), signalName(signal_));
+    else if (code == TransferResult::FileNotFound && !sendProblem_.isEmpty())
+        text = sendProblem_;
+    else if (code == TransferResult::CannotCreate || code == TransferResult::CannotWrite)
+        text = fileProblem(code);
     else if (code != TransferResult::Success)
         text = transferResultText(code);
     exitWith(code, text);
+}
+
+// The file that could not be created or written, and why where it shows.
+QString XferSession::fileProblem(int code) const
+{
+    QString path = engine_.acceptedFileName();
+    if (code == TransferResult::CannotCreate || path.isEmpty()) {
+        const QString name = request_.sending ? QString() : engine_.status().fileName;
+        path = name.isEmpty()
+            ? request_.directory
+            : IncomingFile::confinedPath(request_.directory, name, request_.options.honorDirectory);
+    }
+    const QString shown = path.isEmpty() ? QDir::currentPath() : printableName(path);
+    const QFileInfo info(path.isEmpty() ? QDir::currentPath() : path);
+    QString reason = unwritable(info.isDir() && path == request_.directory ? path : info.absolutePath());
+    if (reason.isEmpty() && info.isDir() && path != request_.directory)
+        reason = QStringLiteral("a folder of that name is in the way");
+    const QString text = QStringLiteral("%1 %2").arg(transferResultText(code), shown);
+    return reason.isEmpty() ? text : QStringLiteral("%1: %2").arg(text, reason);
+}
+
+void XferSession::interrupted(int signalNumber)
+{
+    if (exiting_) {
+        // Asked again while the last bytes leave: leave now.
+        leave();
+        return;
+    }
+    if (signal_ != 0)
+        return;
+    signal_ = signalNumber;
+    if (!engine_.inProgress()) {
+        exitWith(TransferResult::CancelledLocally,
+            QStringLiteral("%1 on %2")
+                .arg(transferResultText(TransferResult::CancelledLocally), signalName(signalNumber)));
+        return;
+    }
+    // The engine tells the other side in its protocol's way, then finishes.
+    connect(&stopLimit_, &QTimer::timeout, this, [this] {
+        exitWith(TransferResult::CancelledLocally,
+            QStringLiteral("%1 on %2")
+                .arg(transferResultText(TransferResult::CancelledLocally), signalName(signal_)));
+    });
+    stopLimit_.start(cancelLimitMs);
+    engine_.cancel();
 }
 
 void XferSession::exitWith(int code, const QString &text)
@@ -220,14 +294,54 @@ void XferSession::exitWith(int code, const QString &text)
         return;
     exiting_ = true;
     result_ = code;
+    stopLimit_.stop();
+    stopLimit_.disconnect(this);
     if (code != TransferResult::Success)
         message(QStringLiteral("%1 (code %2)").arg(text).arg(code));
+    connect(&stopLimit_, &QTimer::timeout, this, &XferSession::leave);
     if (!link_ || !link_->isConnected() || link_->pendingOutput() == 0) {
-        QTimer::singleShot(0, this, [this] { emit done(result_); });
+        QTimer::singleShot(0, this, &XferSession::linger);
         return;
     }
     // Let the last answer reach the other side before leaving.
-    connect(link_, &ByteLink::outputDrained, this, [this] { emit done(result_); });
-    connect(link_, &ByteLink::disconnected, this, [this] { emit done(result_); });
-    drainLimit_.start(drainLimitMs);
+    connect(link_, &ByteLink::outputDrained, this, &XferSession::linger);
+    connect(link_, &ByteLink::disconnected, this, &XferSession::leave);
+    stopLimit_.start(signal_ != 0 ? cancelDrainMs : drainLimitMs);
+}
+
+void XferSession::linger()
+{
+    if (lingering_ || left_)
+        return;
+    lingering_ = true;
+    if (!link_ || !link_->isConnected()) {
+        leave();
+        return;
+    }
+    if (port_ && port_->deviceLayer() == DeviceLayer::Socket) {
+        connect(link_, &ByteLink::disconnected, this, &XferSession::leave, Qt::UniqueConnection);
+        stopLimit_.start(lingerMs);
+        return;
+    }
+    if (signal_ != 0 && terminal_.active()) {
+        auto *quiet = new QTimer(this);
+        quiet->setSingleShot(true);
+        connect(quiet, &QTimer::timeout, this, &XferSession::leave);
+        connect(link_, &ByteLink::received, quiet, [quiet] { quiet->start(quietMs); });
+        connect(link_, &ByteLink::disconnected, this, &XferSession::leave, Qt::UniqueConnection);
+        quiet->start(quietMs);
+        stopLimit_.start(cancelDrainMs);
+        return;
+    }
+    leave();
+}
+
+void XferSession::leave()
+{
+    if (left_)
+        return;
+    left_ = true;
+    stopLimit_.stop();
+    terminal_.restore();
+    QTimer::singleShot(0, this, [this] { emit done(result_); });
 }

@@ -17,8 +17,8 @@ int main(int argc, char *argv[])
     if (!parseXferCommandLine(QCoreApplication::arguments(), &request, &error)) {
         if (error.isEmpty())
             return 0;
-        std::fprintf(stderr, "tarnex-xfer: %s\n", qPrintable(error));
-        return 2;
+        std::fprintf(stderr, "tarnex-xfer: %s (code %d)\n", qPrintable(error), usageErrorStatus);
+        return usageErrorStatus;
     }
     XferSession session(request);
     QObject::connect(&session, &XferSession::done, &app, [](int status) { QCoreApplication::exit(status); });
