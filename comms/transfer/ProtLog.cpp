@@ -1,19 +1,21 @@
 #include "comms/transfer/ProtLog.h"
 
+#include "comms/transfer/PrintableName.h"
+
 #include <QDateTime>
 #include <QFile>
 #include <QLocale>
 
 namespace {
 
-// A received name comes from the remote side: its control characters are
-// shown as "?" so that it cannot break or forge lines of the history.
-QString printable(QString name)
+// The name the sender gave, and beside it the name the file was stored under
+// when that differs.
+QString names(const FileOutcome &outcome)
 {
-    for (QChar &c : name)
-        if (c.category() == QChar::Other_Control)
-            c = QLatin1Char('?');
-    return name;
+    const QString given = printableName(outcome.fileName);
+    if (outcome.storedName.isEmpty() || outcome.storedName == outcome.fileName)
+        return given;
+    return QStringLiteral("%1 (stored as %2)").arg(given, printableName(outcome.storedName));
 }
 
 } // namespace
@@ -24,7 +26,7 @@ QString ProtLog::formatLine(const QDateTime &when, ProtocolType type, const File
     return QStringLiteral("%1 %2  %3  %4  %5  %6  %7 cps  %8")
         .arg(locale.toString(when.date(), QLocale::ShortFormat),
             locale.toString(when.time(), QLocale::LongFormat), protocolName(type),
-            outcome.sending ? QStringLiteral("send") : QStringLiteral("receive"), printable(outcome.fileName))
+            outcome.sending ? QStringLiteral("send") : QStringLiteral("receive"), names(outcome))
         .arg(outcome.size >= 0 ? outcome.size : outcome.bytesTransferred)
         .arg(outcome.bytesPerSecond)
         .arg(outcome.result == TransferResult::Success

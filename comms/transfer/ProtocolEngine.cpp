@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <utility>
+
 ProtocolEngine::ProtocolEngine(QObject *parent)
     : QObject(parent)
 {
@@ -138,6 +140,8 @@ bool ProtocolEngine::acceptIncoming(const QString &localPath)
     const bool ok = !acceptHandler_ || acceptHandler_(localPath);
     if (ok) {
         acceptedFileName_ = localPath;
+        storedName_ = QDir(destinationDir_.isEmpty() ? QDir::currentPath() : destinationDir_)
+                          .relativeFilePath(localPath);
         emit accepted(localPath);
     }
     return ok;
@@ -163,5 +167,8 @@ QString ProtocolEngine::requestedFileName() const
 
 void ProtocolEngine::fileFinished(const FileOutcome &outcome)
 {
-    history_.record(type_, outcome);
+    FileOutcome recorded = outcome;
+    if (!outcome.sending)
+        recorded.storedName = std::exchange(storedName_, QString());
+    history_.record(type_, recorded);
 }

@@ -96,6 +96,7 @@ private:
     std::unique_ptr<TransferEngine> engine_;
     QStringList sendQueue_;
     QString acceptedFileName_;
+    QString storedName_; // of the file being received, for the history
     TransferStatus idleStatus_;
     QTimer statusTimer_;
 };

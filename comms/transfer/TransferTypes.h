@@ -117,7 +117,8 @@ struct TransferStatus {
 // One file's outcome, for the history log.
 struct FileOutcome {
     bool sending = false;
-    QString fileName;
+    QString fileName; // as sent or received
+    QString storedName; // received: where it was stored, relative to the folder
     qint64 size = 0;
     qint64 bytesTransferred = 0;
     qint64 bytesPerSecond = 0;
