@@ -224,6 +224,100 @@ private slots:
         if (weListen)
             QVERIFY(finished(telnet));
     }
+
+    // The last packet of a transfer reaches the program behind telnetd before
+    // we hang up. A relay that passes what telnetd's terminal receives on to
+    // the peer 0.3 s late shows it: telnetd hangs up its terminal as soon as
+    // we close, and the peer would never see the packet.
+    void lastPacketReachesThePeer_data()
+    {
+        QTest::addColumn<QString>("protocol");
+        QTest::addColumn<QByteArray>("peer");
+        QTest::newRow("kermit from gkermit") << QStringLiteral("kermit") << QByteArray("gkermit -q -s");
+        QTest::newRow("xmodem-1k from sx") << QStringLiteral("xmodem-1k") << QByteArray("sx -k -q");
+        QTest::newRow("ymodem from sb") << QStringLiteral("ymodem") << QByteArray("sb -q");
+    }
+    void lastPacketReachesThePeer()
+    {
+        QFETCH(QString, protocol);
+        QFETCH(QByteArray, peer);
+        QTemporaryDir src;
+        QTemporaryDir dst;
+        const QByteArray data = TestFiles::randomBytes(3 * 1024, 21);
+        const QString file = TestFiles::writeIn(src.path(), QStringLiteral("data.bin"), data);
+        const QString status = QDir(src.path()).filePath(QStringLiteral("status"));
+        const QString far = script(src.path(), QStringLiteral("far.sh"),
+            "stty raw -echo\n"
+            "perl -e '$| = 1; while (sysread(STDIN, $b, 65536)) { select(undef, undef, undef, 0.3); "
+            "syswrite(STDOUT, $b) }' | { "
+                + peer + " " + file.toLocal8Bit() + "; echo $? > " + status.toLocal8Bit() + "; }");
+        SocketExec telnetd;
+        QVERIFY(telnetd.start(QStringLiteral("/usr/sbin/telnetd -h -E ") + far));
+        QProcess ours;
+        ours.setProcessChannelMode(QProcess::SeparateChannels);
+        ours.start(tool(),
+            {QStringLiteral("receive"), QStringLiteral("--protocol"), protocol, QStringLiteral("--dir"),
+                dst.path(), QStringLiteral("--file"), QStringLiteral("data.bin"), QStringLiteral("--tcp"),
+                QStringLiteral("127.0.0.1:%1").arg(telnetd.port())});
+        QVERIFY(finished(ours));
+        QVERIFY2(ours.exitCode() == 0, qPrintable(outcome(ours)));
+        QCOMPARE(TestFiles::read(QDir(dst.path()).filePath(QStringLiteral("data.bin"))), data);
+        QTRY_COMPARE_WITH_TIMEOUT(TestFiles::read(status), QByteArray("0\n"), 10000);
+    }
+
+    // The README's third example as the program of a telnet session: Ymodem
+    // batch over standard input and output on telnetd's terminal, rb behind
+    // the telnet client; and Zmodem the other way.
+    void underTelnetd_data()
+    {
+        QTest::addColumn<QByteArray>("remote");
+        QTest::addColumn<QByteArray>("local");
+        QTest::addColumn<int>("files");
+        QTest::newRow("ymodem batch to rb")
+            << QByteArray("send --protocol ymodem a.bin b.bin") << QByteArray("rb -q") << 2;
+        QTest::newRow("zmodem from sz")
+            << QByteArray("receive --protocol zmodem") << QByteArray("sz -q a.bin") << 1;
+    }
+    void underTelnetd()
+    {
+        QFETCH(QByteArray, remote);
+        QFETCH(QByteArray, local);
+        QFETCH(int, files);
+        QTemporaryDir src;
+        QTemporaryDir dst;
+        QTemporaryDir work;
+        const bool remoteSends = remote.startsWith("send");
+        const QString from = remoteSends ? src.path() : work.path();
+        const QString to = remoteSends ? work.path() : dst.path();
+        QList<QByteArray> contents;
+        for (int i = 0; i < files; ++i) {
+            contents << telnetHostileBytes() + TestFiles::randomBytes(1000 * (i + 1), 30 + i);
+            QVERIFY(TestFiles::write(
+                QDir(from).filePath(QStringLiteral("%1.bin").arg(QChar(u'a' + i))), contents.last()));
+        }
+        const QString rc = QDir(work.path()).filePath(QStringLiteral("rc"));
+        const QString near = script(work.path(), QStringLiteral("near.sh"),
+            // The shell outlives the hang-up that follows the transfer to tell how it ended.
+            "trap '' HUP\ncd " + (remoteSends ? from : to).toLocal8Bit() + " && " + tool().toLocal8Bit() + " "
+                + remote + "\necho $? > " + rc.toLocal8Bit());
+        const QString far = script(work.path(), QStringLiteral("far.sh"),
+            "read banner; read banner; read banner\ncd " + (remoteSends ? to : from).toLocal8Bit()
+                + " && exec " + local);
+        SocketExec telnetd;
+        QVERIFY(telnetd.start(QStringLiteral("/usr/sbin/telnetd -h -E ") + near));
+        QProcess telnet;
+        telnet.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        telnet.start(QStringLiteral("socat"),
+            {QStringLiteral("EXEC:telnet -8 -E 127.0.0.1 %1").arg(telnetd.port()),
+                QStringLiteral("EXEC:") + far});
+        QTRY_COMPARE_WITH_TIMEOUT(TestFiles::read(rc), QByteArray("0\n"), 60000);
+        for (int i = 0; i < files; ++i)
+            QTRY_COMPARE_WITH_TIMEOUT(
+                TestFiles::read(QDir(to).filePath(QStringLiteral("%1.bin").arg(QChar(u'a' + i)))),
+                contents[i], 20000);
+        telnet.kill();
+        telnet.waitForFinished(5000);
+    }
 };
 
 QTEST_GUILESS_MAIN(XferTelnetTest)
