@@ -26,7 +26,8 @@ constexpr int cancelLimitMs = 5000;
 constexpr int cancelDrainMs = 2000;
 // How long a connection stays open after our last byte has left, unless the
 // peer closes it first: a telnet server hangs up its side as soon as we
-// close, and the program behind it may not have read that byte yet.
+// close, and the program behind it may not have read that byte yet. When
+// the peer spoke last, it has what it needs and we close at once.
 constexpr int lingerMs = 2000;
 // After a cancel on a terminal: what the other side sent before it heard us
 // is read and dropped until the line is quiet, so that none of it reaches
@@ -157,6 +158,8 @@ void XferSession::startWhenConnected()
     connect(port, &Comport::telnetNegotiated, this, begin);
     connect(port, &Comport::socketConnected, this, connected);
     connect(port, &Comport::socketAccepted, this, connected);
+    connect(port, &Comport::received, this, [this] { peerSpokeLast_ = true; });
+    connect(port, &Comport::sent, this, [this] { peerSpokeLast_ = false; });
     connect(port, &Comport::socketError, this, [this](int, const QString &text) {
         if (!link_)
             connectFailed(text);
@@ -318,7 +321,7 @@ void XferSession::linger()
         leave();
         return;
     }
-    if (port_ && port_->deviceLayer() == DeviceLayer::Socket) {
+    if (port_ && port_->deviceLayer() == DeviceLayer::Socket && !peerSpokeLast_) {
         connect(link_, &ByteLink::disconnected, this, &XferSession::leave, Qt::UniqueConnection);
         stopLimit_.start(lingerMs);
         return;

@@ -56,6 +56,9 @@ private:
     QString lastProgress_;
     int result_ = 0;
     int signal_ = 0;
+    // Which side of a connection spoke last: only our own last bytes need
+    // the peer to stay connected until it has read them.
+    bool peerSpokeLast_ = false;
     bool exiting_ = false;
     bool lingering_ = false;
     bool left_ = false;
