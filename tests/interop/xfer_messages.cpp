@@ -3,11 +3,15 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
 
 #include "support/TestFiles.h"
 #include "support/XferTool.h"
+
+#include <unistd.h>
 
 // What tarnex-xfer tells the user: exit statuses, the messages for files it
 // cannot read or create, and names from the other side made harmless. Both
@@ -120,6 +124,32 @@ private slots:
         QVERIFY2(run.errors().contains(QStringLiteral("%1 (code %2)").arg(expected).arg(code).toLocal8Bit()),
             run.errors().constData());
         QCOMPARE(run.status(), code);
+    }
+
+    // A file the user may not read: run as nobody against a file only its
+    // owner may read. Xmodem opens the file before the other side answers.
+    void unreadableFile()
+    {
+        if (::geteuid() != 0 || QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
+            QSKIP("needs root and setpriv to run as another user");
+        QTemporaryFile secret(QDir::tempPath() + QStringLiteral("/xfer-secret-XXXXXX.bin"));
+        QVERIFY(secret.open());
+        secret.write("secret");
+        secret.close();
+        QVERIFY(secret.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        QProcess xfer;
+        xfer.setStandardInputFile(QProcess::nullDevice());
+        xfer.start(QStringLiteral("setpriv"),
+            {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                QStringLiteral("--clear-groups"), XferTool::path(), QStringLiteral("send"),
+                QStringLiteral("--protocol"), QStringLiteral("xmodem"), secret.fileName()});
+        QVERIFY(XferTool::finished(xfer, 30000));
+        QCOMPARE(xfer.exitCode(), 5);
+        const QByteArray error = xfer.readAllStandardError();
+        QVERIFY2(error.contains(QStringLiteral("cannot send %1: Permission denied (code 5)")
+                                    .arg(secret.fileName())
+                                    .toLocal8Bit()),
+            error.constData());
     }
 
     // A sender's name full of terminal controls: escaped in the progress

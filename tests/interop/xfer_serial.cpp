@@ -2,12 +2,15 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "support/LinePeers.h"
 #include "support/TestFiles.h"
 #include "support/XferTool.h"
+
+#include <unistd.h>
 
 // tarnex-xfer on serial lines (socat pseudo-terminals) opened the line's
 // way: its settings, its messages and a transfer to lrzsz.
@@ -96,6 +99,31 @@ private slots:
         }
         holder.kill();
         holder.waitForFinished();
+    }
+
+    // A device the user may not open, as someone else would meet it: run as
+    // nobody against a pseudo-terminal only its owner may use.
+    void permissionProblem()
+    {
+        if (::geteuid() != 0 || QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
+            QSKIP("needs root and setpriv to run as another user");
+        PtyPair pty;
+        QVERIFY(pty.start());
+        const QString device = QFileInfo(pty.near()).canonicalFilePath();
+        QVERIFY(QFile::setPermissions(device, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        QProcess xfer;
+        xfer.start(QStringLiteral("setpriv"),
+            QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                QStringLiteral("--clear-groups"), XferTool::path()}
+                + waitingReceiver(device, QDir::tempPath()));
+        QVERIFY(XferTool::finished(xfer, 30000));
+        QCOMPARE(xfer.exitCode(), 13);
+        const QString error = QString::fromLocal8Bit(xfer.readAllStandardError());
+        QVERIFY2(
+            error.contains(QStringLiteral("Permission denied opening %1; you may need to be a member of the "
+                                          "dialout group (code 13)")
+                               .arg(device)),
+            qPrintable(error));
     }
 
     // The README's first example: Zmodem to a board on a serial line, here
