@@ -110,6 +110,9 @@ private slots:
         QTest::newRow("zmodem from sz") << QStringLiteral("zmodem") << false << QByteArray("sz -q") << 1;
         QTest::newRow("zmodem to rz") << QStringLiteral("zmodem") << true << QByteArray("rz -q") << 1;
         QTest::newRow("ymodem batch to rb") << QStringLiteral("ymodem") << true << QByteArray("rb -q") << 2;
+        QTest::newRow("ymodem from sb") << QStringLiteral("ymodem") << false << QByteArray("sb -q") << 1;
+        QTest::newRow("xmodem-1k to rx")
+            << QStringLiteral("xmodem-1k") << true << QByteArray("rx -q f0.bin") << 1;
         QTest::newRow("xmodem-1k from sx")
             << QStringLiteral("xmodem-1k") << false << QByteArray("sx -k -q") << 1;
     }
@@ -206,7 +209,7 @@ private slots:
         const qint64 pid = awaitFile(run.file("pid"), 30000).toLongLong();
         QVERIFY(pid > 0);
         // Mid-transfer: part of the file has arrived.
-        const QString arriving = weSend ? dst.path() : dst.path();
+        const QString arriving = dst.path();
         QTRY_VERIFY_WITH_TIMEOUT(!QDir(arriving).entryList(QDir::Files).isEmpty()
                 && QDir(arriving).entryInfoList(QDir::Files).first().size() > 100000,
             60000);
