@@ -132,7 +132,8 @@ private slots:
     {
         if (::geteuid() != 0 || QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
             QSKIP("needs root and setpriv to run as another user");
-        QTemporaryFile secret(QDir::tempPath() + QStringLiteral("/xfer-secret-XXXXXX.bin"));
+        // Outside the test's private temporary folder, which user nobody cannot enter.
+        QTemporaryFile secret(QStringLiteral("/tmp/xfer-secret-XXXXXX.bin"));
         QVERIFY(secret.open());
         secret.write("secret");
         secret.close();
