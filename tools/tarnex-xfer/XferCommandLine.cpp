@@ -43,8 +43,8 @@ the host asks for an upload. With --bplus-host it is the host: "send" sends
 FILE to the terminal, "receive --file NAME" asks the terminal for NAME.
 
 Ctrl-C, SIGTERM and SIGHUP cancel the transfer: the other side is told, a
-partly received file is removed (kept for a resume with --zmodem-recover),
-and the exit status is 1.
+partly received file is removed (kept for a resume with --zmodem-recover, and
+always by B+, which resumes downloads), and the exit status is 1.
 
 Exit status 0 when every file was transferred; otherwise the result code, with
 one line "tarnex-xfer: <message> (code N)" on standard error: 1 cancelled here,
