@@ -81,6 +81,10 @@ struct ProtocolOptions {
     ZmodemFileOption zmodemFileOption = ZmodemFileOption::Overwrite;
     bool zmodemCrc32 = true;
 
+    // Xmodem carries no file length: trailing SUB (0x1A) bytes of the last
+    // block are kept unless this asks for them to be taken as padding.
+    bool xmodemStripPadding = false;
+
     int kermitMaxLen = 80;
     int kermitMaxWindows = 0;
     int kermitTimeoutSecs = 5;

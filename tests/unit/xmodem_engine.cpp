@@ -195,6 +195,61 @@ private slots:
         }
     }
 
+    // Xmodem carries no length: trailing SUB bytes of the data are kept
+    // unless they are asked to be taken as padding.
+    void trailingSubBytes_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<bool>("strip");
+        QTest::addColumn<QByteArray>("stored");
+        const QByteArray tail = TestFiles::randomBytes(1000, 9) + QByteArray(24, Xmodem::SUB);
+        const QByteArray subs(128, Xmodem::SUB);
+        const int oneK = int(ProtocolType::Xmodem1K);
+        const int plain = int(ProtocolType::Xmodem);
+        QTest::newRow("1k block ending in SUBs, kept") << oneK << tail << false << tail;
+        QTest::newRow("1k block ending in SUBs, stripped") << oneK << tail << true << tail.left(1000);
+        QTest::newRow("only SUBs, kept") << plain << subs << false << subs;
+        QTest::newRow("only SUBs, stripped") << plain << subs << true << QByteArray();
+        QTest::newRow("padded short block, kept")
+            << plain << QByteArray("text") << false << QByteArray("text") + QByteArray(124, Xmodem::SUB);
+    }
+    void trailingSubBytes()
+    {
+        QFETCH(int, type);
+        QFETCH(QByteArray, data);
+        QFETCH(bool, strip);
+        QFETCH(QByteArray, stored);
+        Session s{ProtocolType(type)};
+        s.receiver.options().xmodemStripPadding = strip;
+        s.sendFiles({s.put(QStringLiteral("subs.bin"), data)});
+        QVERIFY(s.run());
+        QCOMPARE(s.sendCode, 0);
+        QCOMPARE(s.receiveCode, 0);
+        QCOMPARE(TestFiles::read(s.landed(QStringLiteral("subs.bin"))), stored);
+    }
+
+    // A Ymodem file that cannot be created is not acknowledged as delivered:
+    // the sender is cancelled.
+    void cannotCreateCancelsSender_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::newRow("ymodem") << int(ProtocolType::Ymodem);
+        QTest::newRow("ymodem-g") << int(ProtocolType::YmodemG);
+    }
+    void cannotCreateCancelsSender()
+    {
+        QFETCH(int, type);
+        Session s{ProtocolType(type)};
+        const QString notAFolder = s.dst.filePath(QStringLiteral("plain-file"));
+        QVERIFY(TestFiles::write(notAFolder, "x"));
+        s.receiver.setDestinationDirectory(notAFolder);
+        s.sendFiles({s.put(QStringLiteral("a.bin"), TestFiles::randomBytes(5000, 3))});
+        QVERIFY(s.run());
+        QCOMPARE(s.receiveCode, int(TransferResult::CannotCreate));
+        QCOMPARE(s.sendCode, int(TransferResult::CancelledByRemote));
+    }
+
     void nameClash_data()
     {
         QTest::addColumn<int>("type");

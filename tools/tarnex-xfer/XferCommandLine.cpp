@@ -29,6 +29,10 @@ value passes. --raw gives plain TCP for peers that do not speak telnet.
 
 A --dir that does not exist is created, with its parent folders.
 
+Xmodem (types 1-4) cannot carry a file's length: a received file ends with the
+last block as it came, SUB (0x1A) bytes included, unless --xmodem-strip-padding
+says that trailing SUB bytes are padding (right for text files).
+
 Write-fail actions (--write-fail, not for Zmodem): 0 none, 1 reject, 2 rename,
 3 overwrite. Zmodem file options (--zmodem-file-option): 0 none, 1 newer or
 longer, 2 CRC different, 3 append, 4 overwrite, 5 newer, 6 different, 7 reject.
@@ -86,6 +90,7 @@ bool parseOptions(const QCommandLineParser &parser, ProtocolOptions *options, QS
     options->zmodemSkipNoFile = parser.isSet(QStringLiteral("zmodem-skip-no-file"));
     options->honorDirectory = parser.isSet(QStringLiteral("honor-dir"));
     options->includeDirectory = parser.isSet(QStringLiteral("include-dir"));
+    options->xmodemStripPadding = parser.isSet(QStringLiteral("xmodem-strip-padding"));
     int fileOption = static_cast<int>(options->zmodemFileOption);
     int writeFail = static_cast<int>(options->writeFailAction);
     int cr = static_cast<int>(options->asciiCr);
@@ -140,6 +145,8 @@ bool parseXferCommandLine(const QStringList &arguments, XferRequest *request, QS
             QStringLiteral("N")},
         {QStringLiteral("honor-dir"), QStringLiteral("Keep the folder names of received files.")},
         {QStringLiteral("include-dir"), QStringLiteral("Send folder names with the files.")},
+        {QStringLiteral("xmodem-strip-padding"),
+            QStringLiteral("Xmodem: drop trailing SUB (0x1A) bytes of a received file.")},
         {QStringLiteral("ascii-char-delay"), QStringLiteral("ASCII: milliseconds between characters."),
             QStringLiteral("MS")},
         {QStringLiteral("ascii-line-delay"), QStringLiteral("ASCII: milliseconds between lines."),

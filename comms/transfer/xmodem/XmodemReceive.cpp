@@ -198,6 +198,12 @@ void XmodemEngine::handleHeader(const QByteArray &data)
         code = TransferResult::FileRejected;
     }
     beginFile(header.name, header.size, false);
+    if (code != TransferResult::Success && code != TransferResult::FileRejected
+        && code != TransferResult::Skipped) {
+        // The file cannot be kept: the sender must not count it as delivered.
+        fail(code);
+        return;
+    }
     status_.blockSize = Xmodem::longBlock;
     fileActive_ = true;
     discarding_ = code != TransferResult::Success;
@@ -223,7 +229,8 @@ void XmodemEngine::acceptData(const QByteArray &data)
         writeOut(data.size() > room ? data.left(room) : data);
         return;
     }
-    // No size: the last block's padding is removed once the end is known.
+    // No size: the last block is held until the end is known, so its padding
+    // can be removed when asked for.
     if (!heldBack_.isEmpty() && !writeOut(heldBack_))
         return;
     heldBack_ = data;
@@ -270,7 +277,7 @@ void XmodemEngine::handleEot(bool alone)
 void XmodemEngine::completeFile()
 {
     if (!heldBack_.isEmpty()) {
-        const QByteArray last = withoutPadding(heldBack_);
+        const QByteArray last = options().xmodemStripPadding ? withoutPadding(heldBack_) : heldBack_;
         heldBack_.clear();
         if (!writeOut(last))
             return;
