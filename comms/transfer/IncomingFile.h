@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QSet>
 #include <QString>
 
 // What the sender tells us about a file it offers.
@@ -25,12 +26,17 @@ struct ReceivePolicy {
     bool skipNoFile = false;
     // Keep interrupted data and resume it when the same file is offered again.
     bool recover = false;
+    // Keep the execute bits of the sender's file mode (otherwise dropped).
+    bool keepExecute = false;
 };
 
-// A file being received. Data goes to "<name>.part" beside the final name and
-// is renamed into place only when the transfer of that file succeeds, so a
-// failed or cancelled receive never leaves a file that looks complete. With
-// recovery on, the ".part" file is kept for a later resume.
+// A file being received. Data goes to a partial file beside the final name,
+// created here and never an existing one ("<name>.part", or "<name>.N.part"
+// when that name is taken), and is renamed into place only when the transfer
+// of that file succeeds, so a failed or cancelled receive never leaves a file
+// that looks complete. With recovery on, an existing plain "<name>.part" is
+// resumed and the partial file is kept for a later resume. Within one
+// transfer, no two files are stored under the same name.
 class IncomingFile {
 public:
     IncomingFile() = default;
@@ -38,9 +44,14 @@ public:
     IncomingFile(const IncomingFile &) = delete;
     IncomingFile &operator=(const IncomingFile &) = delete;
 
+    // A name as the sender's bytes give it: UTF-8 when it is valid UTF-8,
+    // otherwise Latin-1, so distinct 8-bit names stay distinct.
+    static QString decodeRemoteName(const QByteArray &bytes);
+
     // The remote name made safe and placed inside the destination folder: no
-    // "..", no absolute paths, no device names, no control characters. Folder
-    // names are kept only when honorDirectory is set.
+    // "..", no absolute paths, no device names, no control characters, each
+    // part at most maxComponentBytes bytes. Folder names are kept only when
+    // honorDirectory is set.
     static QString confinedPath(
         const QString &destinationDir, const QString &remoteName, bool honorDirectory);
 
@@ -76,7 +87,12 @@ public:
     // recovery is on.
     void abandon();
 
+    static constexpr int maxComponentBytes = 200;
+
 private:
+    int openPartial(bool append, bool recover);
+    int copyTargetIntoPartial();
+
     QFile file_;
     IncomingOffer offer_;
     QString finalPath_;
@@ -84,4 +100,7 @@ private:
     qint64 resumeOffset_ = 0;
     qint64 written_ = 0;
     bool keepPartial_ = false;
+    bool keepExecute_ = false;
+    bool ownsPartial_ = false; // created or resumed by this object
+    QSet<QString> stored_; // final paths of the files completed so far
 };

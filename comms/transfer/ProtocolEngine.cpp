@@ -156,6 +156,7 @@ ReceivePolicy ProtocolEngine::receivePolicy() const
     policy.zmodemOption = options_.zmodemFileOption;
     policy.skipNoFile = options_.zmodemSkipNoFile;
     policy.recover = options_.zmodemRecover;
+    policy.keepExecute = options_.keepRemoteExecute;
     policy.zmodemManagement = type_ == ProtocolType::Zmodem;
     return policy;
 }

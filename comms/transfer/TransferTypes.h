@@ -70,6 +70,8 @@ enum class AsciiTranslation { None = 0, Strip = 1, AddCrBefore = 2, AddLfAfter =
 struct ProtocolOptions {
     bool honorDirectory = false;
     bool includeDirectory = false;
+    // Received files keep the execute bits of the sender's file mode.
+    bool keepRemoteExecute = false;
     bool rtsLowForWrite = false;
     bool abortNoCarrier = false;
     WriteFailAction writeFailAction = WriteFailAction::Overwrite;

@@ -1,10 +1,13 @@
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "comms/transfer/IncomingFile.h"
 #include "support/TestFiles.h"
+
+#include <sys/stat.h>
 
 class IncomingFileTest : public QObject {
     Q_OBJECT
@@ -28,6 +31,11 @@ private slots:
         QTest::newRow("only dots") << "../.." << true << "unnamed";
         QTest::newRow("very long") << QString(5000, QLatin1Char('y')) << false
                                    << QString(200, QLatin1Char('y'));
+        QTest::newRow("C1 control") << QStringLiteral("a\u009b2Jb") << false << "a_2Jb";
+        // File systems count bytes: 300 two-byte characters are cut to 100 of
+        // them, whole characters, and the extension stays.
+        QTest::newRow("long 8-bit name") << QString(300, QChar(0xe9)) + QStringLiteral(".txt") << false
+                                         << QString(98, QChar(0xe9)) + QStringLiteral(".txt");
     }
     void confinesHostileNames()
     {
@@ -191,6 +199,127 @@ private slots:
         QCOMPARE(escaped.open(policy, {QStringLiteral("escape/owned"), 1, {}, -1}),
             int(TransferResult::CannotCreate));
         QVERIFY(QDir(outside.path()).isEmpty());
+    }
+
+    void namesDecodeWithoutLoss_data()
+    {
+        QTest::addColumn<QByteArray>("wire");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("utf-8") << QByteArray("caf\xc3\xa9.txt") << QStringLiteral("caf\u00e9.txt");
+        QTest::newRow("latin-1 e acute") << QByteArray("caf\xe9.txt") << QStringLiteral("caf\u00e9.txt");
+        QTest::newRow("latin-1 e grave") << QByteArray("caf\xe8.txt") << QStringLiteral("caf\u00e8.txt");
+    }
+    void namesDecodeWithoutLoss()
+    {
+        QFETCH(QByteArray, wire);
+        QFETCH(QString, name);
+        QCOMPARE(IncomingFile::decodeRemoteName(wire), name);
+    }
+
+    // Two files of one transfer never land on one name, whatever the
+    // write-fail action says.
+    void batchNeverStoresTwiceUnderOneName()
+    {
+        QTemporaryDir dir;
+        ReceivePolicy policy;
+        policy.destinationDir = dir.path();
+        policy.writeFailAction = WriteFailAction::Overwrite;
+        IncomingFile file;
+        for (const char *data : {"first", "second"}) {
+            QCOMPARE(
+                file.open(policy, {QStringLiteral("same.txt"), -1, {}, -1}), int(TransferResult::Success));
+            QCOMPARE(file.write(QByteArray(data)), int(TransferResult::Success));
+            QCOMPARE(file.finish(), int(TransferResult::Success));
+        }
+        QCOMPARE(TestFiles::read(dir.filePath("same.txt")), QByteArray("first"));
+        QCOMPARE(TestFiles::read(dir.filePath("same-1.txt")), QByteArray("second"));
+    }
+
+    // A ".part" name that exists already (a planted link, the user's own
+    // file) is neither written through, truncated nor removed.
+    void existingPartialIsNeverTouched_data()
+    {
+        QTest::addColumn<bool>("link");
+        QTest::addColumn<bool>("succeed");
+        QTest::newRow("link, received") << true << true;
+        QTest::newRow("link, failed") << true << false;
+        QTest::newRow("user's file, received") << false << true;
+        QTest::newRow("user's file, failed") << false << false;
+    }
+    void existingPartialIsNeverTouched()
+    {
+        QFETCH(bool, link);
+        QFETCH(bool, succeed);
+        QTemporaryDir dir;
+        QTemporaryDir outside;
+        const QString precious = link ? outside.filePath("precious") : dir.filePath("report.txt.part");
+        QVERIFY(TestFiles::write(precious, "keep me"));
+        if (link)
+            QVERIFY(QFile::link(precious, dir.filePath("report.txt.part")));
+        ReceivePolicy policy;
+        policy.destinationDir = dir.path();
+        IncomingFile file;
+        QCOMPARE(file.open(policy, {QStringLiteral("report.txt"), -1, {}, -1}), int(TransferResult::Success));
+        QCOMPARE(file.write(QByteArray("remote data")), int(TransferResult::Success));
+        if (succeed)
+            QCOMPARE(file.finish(), int(TransferResult::Success));
+        else
+            file.abandon();
+        QCOMPARE(TestFiles::read(precious), QByteArray("keep me"));
+        QCOMPARE(QFileInfo(dir.filePath("report.txt.part")).isSymLink(), link);
+        QCOMPARE(
+            TestFiles::read(dir.filePath("report.txt")), succeed ? QByteArray("remote data") : "<missing>");
+    }
+
+    // The sender's mode goes through the user's umask; its execute bits
+    // only when asked for.
+    void modeFollowsUmask_data()
+    {
+        QTest::addColumn<int>("mask");
+        QTest::addColumn<bool>("keepExecute");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("077, exec dropped") << 077 << false << 0600;
+        QTest::newRow("077, exec kept") << 077 << true << 0700;
+        QTest::newRow("022, exec dropped") << 022 << false << 0644;
+        QTest::newRow("022, exec kept") << 022 << true << 0755;
+    }
+    void modeFollowsUmask()
+    {
+        QFETCH(int, mask);
+        QFETCH(bool, keepExecute);
+        QFETCH(int, expected);
+        QTemporaryDir dir;
+        ReceivePolicy policy;
+        policy.destinationDir = dir.path();
+        policy.keepExecute = keepExecute;
+        const mode_t saved = ::umask(mode_t(mask));
+        IncomingFile file;
+        const int opened = file.open(policy, {QStringLiteral("tool"), -1, {}, 0777});
+        const int finished = file.finish();
+        ::umask(saved);
+        QCOMPARE(opened, int(TransferResult::Success));
+        QCOMPARE(finished, int(TransferResult::Success));
+        struct stat info;
+        QCOMPARE(::stat(QFile::encodeName(dir.filePath("tool")).constData(), &info), 0);
+        QCOMPARE(int(info.st_mode & 0777), expected);
+    }
+
+    // A link planted where a folder of a kept path should be stops the file
+    // before any folder is made behind it.
+    void noFoldersMadeThroughALink()
+    {
+        QTemporaryDir dir;
+        QTemporaryDir outside;
+        QVERIFY(QFile::link(outside.path(), dir.filePath("outside")));
+        ReceivePolicy policy;
+        policy.destinationDir = dir.path();
+        policy.honorDirectory = true;
+        IncomingFile file;
+        QCOMPARE(file.open(policy, {QStringLiteral("outside/a/b/c"), 1, {}, -1}),
+            int(TransferResult::CannotCreate));
+        QVERIFY(QDir(outside.path()).isEmpty());
+        QCOMPARE(file.open(policy, {QStringLiteral("inside/a/b"), 1, {}, -1}), int(TransferResult::Success));
+        QVERIFY(QFileInfo(dir.filePath("inside/a")).isDir());
     }
 };
 

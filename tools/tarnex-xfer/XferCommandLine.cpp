@@ -91,6 +91,7 @@ bool parseOptions(const QCommandLineParser &parser, ProtocolOptions *options, QS
     options->honorDirectory = parser.isSet(QStringLiteral("honor-dir"));
     options->includeDirectory = parser.isSet(QStringLiteral("include-dir"));
     options->xmodemStripPadding = parser.isSet(QStringLiteral("xmodem-strip-padding"));
+    options->keepRemoteExecute = parser.isSet(QStringLiteral("keep-exec"));
     int fileOption = static_cast<int>(options->zmodemFileOption);
     int writeFail = static_cast<int>(options->writeFailAction);
     int cr = static_cast<int>(options->asciiCr);
@@ -145,6 +146,8 @@ bool parseXferCommandLine(const QStringList &arguments, XferRequest *request, QS
             QStringLiteral("N")},
         {QStringLiteral("honor-dir"), QStringLiteral("Keep the folder names of received files.")},
         {QStringLiteral("include-dir"), QStringLiteral("Send folder names with the files.")},
+        {QStringLiteral("keep-exec"),
+            QStringLiteral("Received files keep the sender's execute permission (umask applies).")},
         {QStringLiteral("xmodem-strip-padding"),
             QStringLiteral("Xmodem: drop trailing SUB (0x1A) bytes of a received file.")},
         {QStringLiteral("ascii-char-delay"), QStringLiteral("ASCII: milliseconds between characters."),

@@ -26,10 +26,16 @@ void AsciiEngine::fail(int code)
     if (isFinished())
         return;
     pace_.stop();
-    if (sending_)
+    if (sending_) {
         link()->discardOutput();
-    else
+    } else if ((code == TransferResult::CancelledLocally || code == TransferResult::CarrierLost)
+        && received_ > 0) {
+        // ASCII has no end marker: a hang-up or a cancel is how a capture
+        // ends, and what arrived is kept.
+        incoming_.finish();
+    } else {
         incoming_.abandon();
+    }
     finish(code);
 }
 

@@ -119,7 +119,7 @@ void BPlusClient::transferPacket(const QByteArray &body)
 void BPlusClient::startDownload(const TransferRequest &request)
 {
     IncomingOffer offer;
-    offer.remoteName = QString::fromUtf8(request.name);
+    offer.remoteName = IncomingFile::decodeRemoteName(request.name);
     ReceivePolicy policy = host()->receivePolicy();
     // Interrupted downloads are resumed: keep what arrived.
     policy.recover = true;

@@ -151,7 +151,7 @@ void KermitEngine::onFileHeader(const QByteArray &data)
         name = data;
     incoming_.abandon();
     offer_ = IncomingOffer();
-    offer_.remoteName = QString::fromUtf8(name);
+    offer_.remoteName = IncomingFile::decodeRemoteName(name);
     // Kermit's common form sends names in upper case; a name with no lower
     // case letters is taken back to lower case, as Unix Kermits do.
     if (offer_.remoteName == offer_.remoteName.toUpper())

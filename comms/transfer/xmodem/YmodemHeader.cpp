@@ -1,5 +1,6 @@
 #include "comms/transfer/xmodem/YmodemHeader.h"
 
+#include "comms/transfer/IncomingFile.h"
 #include "comms/transfer/xmodem/XmodemBlock.h"
 
 #include <QFile>
@@ -27,7 +28,7 @@ YmodemHeader YmodemHeader::parse(const QByteArray &data)
     YmodemHeader header;
     const qsizetype nameEnd = data.indexOf('\0');
     const QByteArray rawName = nameEnd < 0 ? data : data.left(nameEnd);
-    header.name = QFile::decodeName(rawName);
+    header.name = IncomingFile::decodeRemoteName(rawName);
     if (nameEnd < 0 || header.name.isEmpty())
         return header;
     qsizetype fieldsEnd = data.indexOf('\0', nameEnd + 1);

@@ -19,7 +19,7 @@ IncomingOffer parseOffer(const quint8 *data, int length)
     const QByteArray bytes(reinterpret_cast<const char *>(data), length);
     const int nameEnd = bytes.indexOf('\0');
     IncomingOffer offer;
-    offer.remoteName = QString::fromUtf8(bytes.left(nameEnd < 0 ? length : nameEnd));
+    offer.remoteName = IncomingFile::decodeRemoteName(bytes.left(nameEnd < 0 ? length : nameEnd));
     if (nameEnd < 0)
         return offer;
     QByteArray rest = bytes.mid(nameEnd + 1);
