@@ -8,6 +8,7 @@
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QPointer>
+#include <QScopeGuard>
 
 #ifdef Q_OS_UNIX
 #include <netdb.h>
@@ -222,6 +223,7 @@ void Comport::open()
     } catch (const ComportError &error) {
         serialLine_ = nullptr;
         socketLine_ = nullptr;
+        lastErrorCode_ = error.code();
         lastError_ = error.message();
         log_.note(QStringLiteral("Open failed (%1): %2").arg(error.code()).arg(error.message()));
         throw;
@@ -245,8 +247,7 @@ void Comport::open()
         });
     connect(device_.get(), &LineDevice::disconnected, this, &Comport::onDeviceGone);
     connect(device_.get(), &LineDevice::failed, this, [this](int code, const QString &message) {
-        lastError_ = message;
-        log_.note(QStringLiteral("Error %1: %2").arg(code).arg(message));
+        fail(code, message);
         post({EventType::Error, {}, code, {}, message}, true);
     });
     lastModemLines_ = device_->modemLines().value_or(0);
@@ -280,10 +281,30 @@ bool Comport::isOpen() const
     return device_ && device_->isOpen();
 }
 
-void Comport::requireOpen() const
+bool Comport::requireOpen()
 {
-    if (!isOpen())
-        throw ComportError(ComportCode::NotOpen, tr("The port is not open"));
+    return isOpen() || fail(ComportCode::NotOpen, tr("The port is not open"));
+}
+
+bool Comport::fail(int code, const QString &message)
+{
+    lastErrorCode_ = code;
+    lastError_ = message;
+    log_.note(QStringLiteral("Error %1: %2").arg(code).arg(message));
+    emit errorOccurred(code, message);
+    return false;
+}
+
+template <typename Call> void Comport::guarded(Call &&call)
+{
+    try {
+        call();
+    } catch (const std::exception &error) {
+        fail(ComportCode::HandlerFailed,
+            tr("An event handler failed: %1").arg(QString::fromLocal8Bit(error.what())));
+    } catch (...) {
+        fail(ComportCode::HandlerFailed, tr("An event handler failed"));
+    }
 }
 
 void Comport::onDeviceGone()
@@ -315,20 +336,16 @@ void Comport::onDeviceGone()
 
 bool Comport::setDtr(bool on)
 {
-    requireOpen();
-    if (device_->setDtr(on))
-        return true;
-    lastError_ = device_->lastError();
-    return false;
+    if (!requireOpen())
+        return false;
+    return device_->setDtr(on) || fail(ComportCode::Unsupported, device_->lastError());
 }
 
 bool Comport::setRts(bool on)
 {
-    requireOpen();
-    if (device_->setRts(on))
-        return true;
-    lastError_ = device_->lastError();
-    return false;
+    if (!requireOpen())
+        return false;
+    return device_->setRts(on) || fail(ComportCode::Unsupported, device_->lastError());
 }
 
 std::optional<int> Comport::modemLines() const
@@ -366,21 +383,23 @@ void Comport::pollModemLines()
 
 // ---- output ----
 
-void Comport::putString(const QString &text)
+bool Comport::putString(const QString &text)
 {
-    putBlock(text.toLatin1());
+    return putBlock(text.toLatin1());
 }
 
-void Comport::putBlock(const QByteArray &bytes)
+bool Comport::putBlock(const QByteArray &bytes)
 {
-    requireOpen();
+    if (!requireOpen())
+        return false;
     if (bytes.isEmpty())
-        return;
+        return true;
     log_.record(PortRecorder::Direction::Sent, bytes);
     trace_.record(PortRecorder::Direction::Sent, bytes);
     output_.append(bytes);
     emit sent(bytes);
     pumpOutput();
+    return true;
 }
 
 qint64 Comport::outBuffUsed() const
@@ -438,13 +457,12 @@ void Comport::flushOutBuffer()
 
 // ---- break ----
 
-void Comport::sendBreak(qint64 ticks, bool yield)
+bool Comport::sendBreak(qint64 ticks, bool yield)
 {
-    requireOpen();
-    if (!device_->setBreak(true)) {
-        lastError_ = device_->lastError();
-        return;
-    }
+    if (!requireOpen())
+        return false;
+    if (!device_->setBreak(true))
+        return fail(ComportCode::Unsupported, device_->lastError());
     log_.note(QStringLiteral("Break for %1 ticks").arg(ticks));
     breakTimer_.start(static_cast<int>(qMax<qint64>(1, Ticks::toMs(ticks))));
     if (yield) {
@@ -453,6 +471,7 @@ void Comport::sendBreak(qint64 ticks, bool yield)
         connect(this, &Comport::openChanged, &loop, &QEventLoop::quit);
         loop.exec();
     }
+    return true;
 }
 
 void Comport::releaseBreak()
@@ -584,11 +603,16 @@ void Comport::dispatch()
     if (dispatching_ || holdEvents_)
         return;
     QPointer<Comport> alive(this);
+    // Cleared on every way out, unless a handler destroyed the port.
+    const auto clear = qScopeGuard([this, alive] {
+        if (alive)
+            dispatching_ = false;
+    });
     dispatching_ = true;
     if (claim_ && !input_.isEmpty()) {
         const QByteArray unread = std::exchange(input_, {});
         inputConsumed();
-        claim_(unread);
+        guarded([&] { claim_(unread); });
         if (!alive)
             return;
     }
@@ -599,7 +623,6 @@ void Comport::dispatch()
         if (!alive)
             return;
     }
-    dispatching_ = false;
 }
 
 void Comport::deliver(Event &event)
@@ -615,30 +638,30 @@ void Comport::deliver(Event &event)
         break;
     case EventType::OutputFree:
         if (triggers_.contains(event.handle)) {
-            emit outputBufferFree(event.handle);
+            guarded([&] { emit outputBufferFree(event.handle); });
             fireTrigger(TriggerKind::Status, event.handle);
         }
         break;
     case EventType::Drained:
         if (outBuffUsed() == 0)
-            emit outputDrained();
+            guarded([&] { emit outputDrained(); });
         break;
     case EventType::Connected:
-        emit socketConnected();
+        guarded([&] { emit socketConnected(); });
         break;
     case EventType::Accepted:
-        emit socketAccepted();
+        guarded([&] { emit socketAccepted(); });
         break;
     case EventType::Negotiated:
-        emit telnetNegotiated();
+        guarded([&] { emit telnetNegotiated(); });
         break;
     case EventType::Disconnected:
         if (event.handle)
-            emit openChanged(false);
-        emit disconnected();
+            guarded([&] { emit openChanged(false); });
+        guarded([&] { emit disconnected(); });
         break;
     case EventType::Error:
-        emit socketError(event.handle, event.message);
+        guarded([&] { emit socketError(event.handle, event.message); });
         break;
     }
 }
@@ -671,31 +694,33 @@ void Comport::deliverData(const QByteArray &bytes)
 
 void Comport::store(const QByteArray &bytes)
 {
-    emit received(bytes);
+    guarded([&] { emit received(bytes); });
     if (claim_) {
-        claim_(bytes);
+        guarded([&] { claim_(bytes); });
         return;
     }
     input_.append(bytes);
-    emit dataAvailable(input_.size());
+    guarded([&] { emit dataAvailable(input_.size()); });
 }
 
 void Comport::fireTrigger(TriggerKind kind, int handle)
 {
     QPointer<Comport> alive(this);
-    if (kind == TriggerKind::Data)
-        emit dataTrigger(handle);
-    else if (kind == TriggerKind::Timer)
-        emit timerTrigger(handle);
-    else
-        emit statusTrigger(handle);
+    guarded([&] {
+        if (kind == TriggerKind::Data)
+            emit dataTrigger(handle);
+        else if (kind == TriggerKind::Timer)
+            emit timerTrigger(handle);
+        else
+            emit statusTrigger(handle);
+    });
     // Copy: a handler may register or deregister others while it runs.
     const auto handlers = handlers_;
     for (const auto &[id, handler] : handlers) {
         if (!alive)
             return;
-        if (handlers_.count(id))
-            handler(kind, handle);
+        if (alive && handlers_.count(id))
+            guarded([&] { handler(kind, handle); });
     }
 }
 
@@ -703,29 +728,44 @@ void Comport::fireTrigger(TriggerKind kind, int handle)
 
 int Comport::addDataTrigger(const QByteArray &text, bool ignoreCase)
 {
-    return triggers_.addData(text, ignoreCase);
+    try {
+        return triggers_.addData(text, ignoreCase);
+    } catch (const ComportError &error) {
+        fail(error.code(), error.message());
+        return 0;
+    }
 }
 
 int Comport::addTimerTrigger()
 {
-    return triggers_.addTimer();
+    try {
+        return triggers_.addTimer();
+    } catch (const ComportError &error) {
+        fail(error.code(), error.message());
+        return 0;
+    }
 }
 
 int Comport::addStatusTrigger(StatusTriggerType type)
 {
-    return triggers_.addStatus(type);
+    try {
+        return triggers_.addStatus(type);
+    } catch (const ComportError &error) {
+        fail(error.code(), error.message());
+        return 0;
+    }
 }
 
-void Comport::setTimerTrigger(int handle, qint64 ticks, bool active)
+bool Comport::setTimerTrigger(int handle, qint64 ticks, bool active)
 {
-    if (!triggers_.setTimer(handle, ticks, active))
-        throw ComportError(ComportCode::BadSetting, tr("%1 is not a timer trigger").arg(handle));
+    return triggers_.setTimer(handle, ticks, active)
+        || fail(ComportCode::BadSetting, tr("%1 is not a timer trigger").arg(handle));
 }
 
-void Comport::setStatusTrigger(int handle, int value, bool active)
+bool Comport::setStatusTrigger(int handle, int value, bool active)
 {
     if (!triggers_.setStatus(handle, value, active, device_ ? device_->modemLines().value_or(0) : 0))
-        throw ComportError(ComportCode::BadSetting, tr("%1 is not a status trigger").arg(handle));
+        return fail(ComportCode::BadSetting, tr("%1 is not a status trigger").arg(handle));
     lastModemLines_ = device_ ? device_->modemLines().value_or(0) : 0;
     updateModemPolling();
     // An output-free trigger armed while there is room already fires.
@@ -736,6 +776,7 @@ void Comport::setStatusTrigger(int handle, int value, bool active)
                 post({EventType::OutputFree, TriggerKind::Status, fired, {}, {}}, true);
         },
         Qt::QueuedConnection);
+    return true;
 }
 
 void Comport::removeTrigger(int handle)
@@ -764,6 +805,15 @@ bool Comport::waitForString(const QByteArray &text, qint64 ticks, bool yield, bo
         return false;
     Waiter waiter{TextMatcher(text, ignoreCase)};
     Waiter *outer = std::exchange(waiter_, &waiter);
+    QPointer<Comport> alive(this);
+    const int held = holdEvents_;
+    // The wait's state is put back on every way out, unless the port is gone.
+    const auto restore = qScopeGuard([this, alive, outer, held] {
+        if (alive) {
+            waiter_ = outer;
+            holdEvents_ = held;
+        }
+    });
     QDeadlineTimer deadline(Ticks::toMs(ticks), Qt::PreciseTimer);
     if (yield) {
         QEventLoop loop;
@@ -786,7 +836,6 @@ bool Comport::waitForString(const QByteArray &text, qint64 ticks, bool yield, bo
         --holdEvents_;
         scheduleDispatch();
     }
-    waiter_ = outer;
     return waiter.matched;
 }
 

@@ -94,16 +94,20 @@ public:
     void close();
     bool isOpen() const;
 
-    // False (with lastError) when the device has no such line, as on a pseudo-terminal.
+    // Only open() throws. Every other operation that can fail returns false
+    // (0 for a trigger handle), records lastErrorCode and lastError, and
+    // emits errorOccurred.
+    // False when the device has no such line, as on a pseudo-terminal.
     bool setDtr(bool on);
     bool setRts(bool on);
     bool dcd() const;
     std::optional<int> modemLines() const;
     QString lastError() const { return lastError_; }
+    int lastErrorCode() const { return lastErrorCode_; }
 
-    // Queued for sending in order; throws ComportError when the port is closed.
-    void putString(const QString &text);
-    void putBlock(const QByteArray &bytes);
+    // Queued for sending in order; false when the port is closed.
+    bool putString(const QString &text);
+    bool putBlock(const QByteArray &bytes);
     qint64 outBuffUsed() const;
     qint64 outBuffFree() const { return qMax<qint64>(0, bufferSize - outBuffUsed()); }
     void flushOutBuffer();
@@ -118,15 +122,15 @@ public:
 
     // Holds the line in break state for the ticks; output waits meanwhile.
     // With yield the call returns when the break is over, running the event loop.
-    void sendBreak(qint64 ticks, bool yield);
+    bool sendBreak(qint64 ticks, bool yield);
     bool inBreak() const { return breakTimer_.isActive(); }
 
     int addDataTrigger(const QByteArray &text, bool ignoreCase);
     int addTimerTrigger();
     int addStatusTrigger(StatusTriggerType type);
-    void setTimerTrigger(int handle, qint64 ticks, bool active);
+    bool setTimerTrigger(int handle, qint64 ticks, bool active);
     // ModemStatus: value is a ModemLine mask; OutputFree: free bytes wanted.
-    void setStatusTrigger(int handle, int value, bool active);
+    bool setStatusTrigger(int handle, int value, bool active);
     void removeTrigger(int handle);
 
     // Extra handlers see every trigger event after the signals.
@@ -171,6 +175,8 @@ signals:
     void received(const QByteArray &bytes);
     void sent(const QByteArray &bytes);
     void openChanged(bool open);
+    // An operation failed or a handler threw; also in lastErrorCode/lastError.
+    void errorOccurred(int code, const QString &message);
 
 private:
     enum class EventType {
@@ -213,7 +219,11 @@ private:
     void releaseBreak();
     void inputConsumed();
     quint16 resolvePort() const;
-    void requireOpen() const;
+    bool requireOpen();
+    bool fail(int code, const QString &message);
+    // Runs a handler; an exception it throws is recorded, not passed on, so
+    // the line goes on delivering events.
+    template <typename Call> void guarded(Call &&call);
 
     int comNumber_ = 1;
     QString devicePath_;
@@ -261,4 +271,5 @@ private:
     PortRecorder log_;
     PortRecorder trace_;
     QString lastError_;
+    int lastErrorCode_ = 0;
 };
