@@ -67,6 +67,10 @@ void DataPacket::feed(const QByteArray &bytes)
             continue;
         if (collected_.isEmpty() && !timer_.isActive() && timeoutTicks_ > 0)
             timer_.start(static_cast<int>(Ticks::toMs(timeoutTicks_)));
+        if (collected_.size() >= maxPacketBytes) {
+            arm();
+            continue;
+        }
         collected_.append(byte);
         if ((endConditions_ & EndString) && !endString_.isEmpty() && endMatcher_.feed(byte)) {
             if (!includeStrings_)

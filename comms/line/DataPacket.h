@@ -11,11 +11,15 @@ class Comport;
 
 // Watches the port's received data for a packet: it starts at a start string
 // (or with any data) and ends at an end string or when it reaches its size.
-// A start seen without an end within the time-out drops the partial data and
-// waits for the next start.
+// A start seen without an end within the time-out, or within maxPacketBytes,
+// drops the partial data and waits for the next start.
 class DataPacket : public QObject {
     Q_OBJECT
 public:
+    // A packet that grows past this without ending is dropped and the
+    // detector waits for the next start.
+    static constexpr qsizetype maxPacketBytes = 16384;
+
     enum class StartCondition { String, AnyData };
     enum EndCondition { EndString = 1, EndSize = 2 };
 

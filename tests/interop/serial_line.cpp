@@ -390,6 +390,22 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(got, QByteArray("firstsecondthird"), 20000);
     }
 
+    // A start that is never ended holds at most one packet's worth: the data
+    // is dropped and the next start is found.
+    void dataPacketWithoutEndIsCapped()
+    {
+        Reader reader(*port_);
+        DataPacket packet(port_);
+        packet.setStartString("Wing");
+        packet.setEndString("ATE>");
+        packet.setAutoEnable(true);
+        packet.setEnabled(true);
+        QList<QByteArray> got;
+        connect(&packet, &DataPacket::packet, this, [&](const QByteArray &d) { got << d; });
+        far_->send("Wing" + QByteArray(DataPacket::maxPacketBytes + 1000, 'x') + "Wing-small-ATE>");
+        QTRY_COMPARE_WITH_TIMEOUT(got, QList<QByteArray>{"-small-"}, 20000);
+    }
+
     void openErrors()
     {
         Comport second;
