@@ -248,7 +248,18 @@ QString TRecordStore::checkedName(const StoreRecord &record) const
         || name.startsWith(QLatin1Char('[')))
         fail(StoreError::Code::InvalidName,
             QStringLiteral("\"%1\" cannot be used as a record name").arg(name));
+    refuseReserved(name);
     return name;
+}
+
+// The file's own sections: a record of that name would be read as the index
+// or as every record's defaults.
+void TRecordStore::refuseReserved(const QString &name) const
+{
+    for (const QString &reserved : {indexSection, defaultsSection})
+        if (name.compare(reserved, Qt::CaseInsensitive) == 0)
+            fail(StoreError::Code::InvalidName,
+                QStringLiteral("\"%1\" is a name the file keeps for itself; choose another").arg(name));
 }
 
 void TRecordStore::writeRecord(IniDocument &doc, const QString &name, const StoreRecord &record) const
@@ -307,6 +318,7 @@ void TRecordStore::update(const QString &oldName, const StoreRecord &record)
 void TRecordStore::remove(const QString &name)
 {
     const QString key = oneLine(name);
+    refuseReserved(key);
     open();
     modify([&](IniDocument &doc) {
         if (!doc.value(indexSection, key))

@@ -61,6 +61,7 @@ private:
     void writeRecord(IniDocument &doc, const QString &name, const StoreRecord &record) const;
     void setCount(IniDocument &doc) const;
     QString checkedName(const StoreRecord &record) const;
+    void refuseReserved(const QString &name) const;
     [[noreturn]] void fail(StoreError::Code code, const QString &message) const;
 
     QString m_fileName;

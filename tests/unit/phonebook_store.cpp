@@ -133,6 +133,24 @@ private slots:
         QCOMPARE(codeOf([&] { store->add(entry(QStringLiteral("  "))); }), StoreError::Code::InvalidName);
     }
 
+    // The file's own section names, in any case, are no entry names: an
+    // entry "Index" listed its fields as entries and removing it removed the
+    // index; an entry "Defaults" gave every entry its script.
+    void sectionNamesAreRefused()
+    {
+        auto store = phonebook();
+        store->add(entry(QStringLiteral("Night Owl"), QStringLiteral("5551234")));
+        for (const char *name : {"Index", "index", "DEFAULTS", " Defaults "}) {
+            const QString text = QString::fromLatin1(name);
+            QCOMPARE(codeOf([&] { store->add(entry(text)); }), StoreError::Code::InvalidName);
+            QCOMPARE(codeOf([&] { store->update(QStringLiteral("Night Owl"), entry(text)); }),
+                StoreError::Code::InvalidName);
+            QCOMPARE(codeOf([&] { store->remove(text); }), StoreError::Code::InvalidName);
+        }
+        QCOMPARE(store->count(), 1);
+        QVERIFY(store->exists(QStringLiteral("Night Owl")));
+    }
+
     void renameMovesRecordToTheEnd()
     {
         auto store = phonebook();
