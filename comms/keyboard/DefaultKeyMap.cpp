@@ -1,10 +1,10 @@
 #include "comms/keyboard/DefaultKeyMap.h"
 
 #include "shell/FileNames.h"
+#include "shell/files/AtomicWrite.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 // The resource lives in a static library, so it is registered by hand.
 static void registerKeyboardResource()
@@ -38,12 +38,8 @@ bool install(const QString &programDir, QString *error)
         *error = QStringLiteral("Cannot create folder %1 for the key map").arg(programDir);
         return false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text().toUtf8()) < 0 || !file.commit()) {
-        *error = QStringLiteral("Cannot write key map %1: %2").arg(path, file.errorString());
-        return false;
-    }
-    return true;
+    *error = writeFileAtomically(path, text().toUtf8());
+    return error->isEmpty();
 }
 
 } // namespace DefaultKeyMap

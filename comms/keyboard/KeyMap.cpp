@@ -2,9 +2,9 @@
 
 #include "comms/CaretNotation.h"
 #include "comms/keyboard/KeyNames.h"
+#include "shell/files/AtomicWrite.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <algorithm>
 
 int keyModifierColumn(Qt::KeyboardModifiers modifiers)
@@ -113,12 +113,8 @@ bool KeyMap::load(const QString &path, QString *error, QStringList *warnings)
 
 bool KeyMap::save(const QString &path, QString *error) const
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text().toUtf8()) < 0 || !file.commit()) {
-        *error = QStringLiteral("Cannot write key map %1: %2").arg(path, file.errorString());
-        return false;
-    }
-    return true;
+    *error = writeFileAtomically(path, text().toUtf8());
+    return error->isEmpty();
 }
 
 void KeyMap::reindex(QStringList *warnings)

@@ -1,9 +1,9 @@
 #include "comms/line/PortRecorder.h"
 
 #include "shell/ProgramDir.h"
+#include "shell/files/AtomicWrite.h"
 
 #include <QDir>
-#include <QSaveFile>
 
 PortRecorder::PortRecorder(QString fileName, qsizetype capacity)
     : fileName_(std::move(fileName))
@@ -76,20 +76,15 @@ QString PortRecorder::format(const QDateTime &time, Direction direction, const Q
 
 bool PortRecorder::dump()
 {
-    QSaveFile file(filePath());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        error_ = QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString());
-        return false;
-    }
-    QString text;
-    if (dropped_ > 0)
-        text += QStringLiteral("(%1 earlier bytes were not kept)\n").arg(dropped_);
-    for (const Record &record : records_)
-        text += format(record.time, record.direction, record.bytes);
-    file.write(text.toUtf8());
-    if (!file.commit()) {
-        error_ = QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString());
-        return false;
-    }
-    return true;
+    // Written record by record: no single string of the whole log.
+    error_ = writeFileAtomically(filePath(), [this](QIODevice &out) {
+        if (dropped_ > 0
+            && out.write(QStringLiteral("(%1 earlier bytes were not kept)\n").arg(dropped_).toUtf8()) < 0)
+            return false;
+        for (const Record &record : records_)
+            if (out.write(format(record.time, record.direction, record.bytes).toUtf8()) < 0)
+                return false;
+        return true;
+    });
+    return error_.isEmpty();
 }

@@ -1,13 +1,13 @@
 #include "sessions/store/RecordStore.h"
 
 #include "shell/FileNames.h"
+#include "shell/files/AtomicWrite.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QLockFile>
-#include <QSaveFile>
 
 namespace {
 
@@ -168,12 +168,10 @@ void TRecordStore::modify(const std::function<void(IniDocument &)> &change)
     change(doc);
     setCount(doc);
 
-    QSaveFile out(m_path);
-    const QByteArray bytes = doc.serialize();
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
+    const QString failure = writeFileAtomically(m_path, doc.serialize());
+    if (!failure.isEmpty()) {
         m_size = -1;
-        fail(StoreError::Code::CannotWrite,
-            QStringLiteral("%1 cannot be written: %2").arg(m_path, out.errorString()));
+        fail(StoreError::Code::CannotWrite, failure);
     }
     m_doc = doc;
     const QFileInfo written(m_path);

@@ -2,12 +2,12 @@
 
 #include "shell/TLog.h"
 #include "shell/UserPrompt.h"
+#include "shell/files/AtomicWrite.h"
 #include "shell/settings/SettingsDocument.h"
 
 #include <QDir>
 #include <QFile>
 #include <QLockFile>
-#include <QSaveFile>
 
 namespace {
 
@@ -141,11 +141,7 @@ void SettingsStore::writeValue(const QString &failure, const QString &section, c
         if (ok) {
             SettingsDocument doc = SettingsDocument::parse(bytes);
             set(doc);
-            QSaveFile out(path);
-            ok = out.open(QIODevice::WriteOnly);
-            const QByteArray text = doc.serialize();
-            ok = ok && out.write(text) == text.size();
-            ok = ok && out.commit();
+            ok = writeFileAtomically(path, doc.serialize()).isEmpty();
         }
     }
     if (!ok)
