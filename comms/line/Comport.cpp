@@ -502,17 +502,24 @@ QByteArray Comport::pull(qint64 budget)
     return bytes;
 }
 
+qint64 Comport::inputRoom() const
+{
+    if (claim_)
+        return bufferSize;
+    const qint64 waiting = input_.size() + queuedInput_;
+    return waiting >= bufferFull_ ? 0 : bufferSize - waiting;
+}
+
 void Comport::readDevice()
 {
     // Reading stops while the buffer is over its full level, so the device
     // (and through it the sender) holds data back instead of losing it.
     while (device_ && device_->hasInput()) {
-        const qint64 waiting = input_.size() + queuedInput_;
-        if (!claim_ && waiting >= bufferFull_) {
+        if (inputRoom() <= 0) {
             readingStopped_ = true;
             break;
         }
-        if (pull(claim_ ? bufferSize : bufferSize - waiting).isEmpty())
+        if (pull(inputRoom()).isEmpty())
             break;
     }
     dispatch();
@@ -827,12 +834,15 @@ bool Comport::waitForString(const QByteArray &text, qint64 ticks, bool yield, bo
     } else {
         // No event loop: the device is read directly and events are held
         // until the wait is over.
+        // The input-buffer limit holds here too: once the buffer is full
+        // nothing more can be read, and the wait is over.
         ++holdEvents_;
-        while (!waiter.matched && !deadline.hasExpired() && device_) {
+        while (!waiter.matched && !deadline.hasExpired() && device_ && inputRoom() > 0) {
             if (device_->waitForInput(static_cast<int>(qMax<qint64>(1, deadline.remainingTime()))))
-                while (device_ && device_->hasInput() && !pull(bufferSize).isEmpty()) { }
+                while (device_ && device_->hasInput() && inputRoom() > 0 && !pull(inputRoom()).isEmpty()) { }
             pumpOutput();
         }
+        readingStopped_ = readingStopped_ || inputRoom() <= 0;
         --holdEvents_;
         scheduleDispatch();
     }

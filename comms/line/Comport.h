@@ -208,6 +208,8 @@ private:
     void store(const QByteArray &bytes);
     void fireTrigger(TriggerKind kind, int handle);
     void readDevice();
+    // How much more may be read from the device now (0 while the buffer is full).
+    qint64 inputRoom() const;
     QByteArray pull(qint64 budget);
     void pumpOutput();
     void clearOutput();

@@ -1,5 +1,7 @@
+#include <QProcess>
 #include <QSerialPort>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "comms/line/Comport.h"
@@ -404,6 +406,31 @@ private slots:
         connect(&packet, &DataPacket::packet, this, [&](const QByteArray &d) { got << d; });
         far_->send("Wing" + QByteArray(DataPacket::maxPacketBytes + 1000, 'x') + "Wing-small-ATE>");
         QTRY_COMPARE_WITH_TIMEOUT(got, QList<QByteArray>{"-small-"}, 20000);
+    }
+
+    // A wait that runs no event loop still keeps to the input buffer: a far
+    // end that floods the line without the text fills it, and no more.
+    void waitWithoutYieldKeepsTheBufferLimit()
+    {
+        // Another process writes, so the flood goes on while no event loop runs here.
+        QTemporaryDir dir;
+        const QString source = dir.filePath(QStringLiteral("flood"));
+        QFile file(source);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(pattern(1 << 20)) == 1 << 20);
+        file.close();
+        QProcess writer;
+        writer.start(QStringLiteral("sh"),
+            {QStringLiteral("-c"), QStringLiteral("cat \"$0\" > \"$1\""), source, pty_->far()});
+        QVERIFY(writer.waitForStarted());
+        QVERIFY(!port_->waitForString("never sent", 36, false, false));
+        QCoreApplication::processEvents();
+        QVERIFY2(port_->charReady() <= Comport::bufferSize, qPrintable(QString::number(port_->charReady())));
+        Reader reader(*port_);
+        reader.got = port_->getBlock(port_->charReady());
+        QTRY_COMPARE_WITH_TIMEOUT(reader.got.size(), 1 << 20, 20000);
+        QCOMPARE(reader.got, pattern(1 << 20));
+        writer.kill();
+        writer.waitForFinished();
     }
 
     void openErrors()
