@@ -38,8 +38,11 @@ bool install(const QString &programDir, QString *error)
         *error = QStringLiteral("Cannot create folder %1 for the key map").arg(programDir);
         return false;
     }
-    *error = writeFileAtomically(path, text().toUtf8());
-    return error->isEmpty();
+    const QString failure = writeFileAtomically(path, text().toUtf8());
+    if (failure.isEmpty())
+        return true;
+    *error = QStringLiteral("Cannot write key map %1: %2").arg(path, failure);
+    return false;
 }
 
 } // namespace DefaultKeyMap

@@ -113,8 +113,11 @@ bool KeyMap::load(const QString &path, QString *error, QStringList *warnings)
 
 bool KeyMap::save(const QString &path, QString *error) const
 {
-    *error = writeFileAtomically(path, text().toUtf8());
-    return error->isEmpty();
+    const QString failure = writeFileAtomically(path, text().toUtf8());
+    if (failure.isEmpty())
+        return true;
+    *error = QStringLiteral("Cannot write key map %1: %2").arg(path, failure);
+    return false;
 }
 
 void KeyMap::reindex(QStringList *warnings)

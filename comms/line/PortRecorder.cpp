@@ -77,7 +77,7 @@ QString PortRecorder::format(const QDateTime &time, Direction direction, const Q
 bool PortRecorder::dump()
 {
     // Written record by record: no single string of the whole log.
-    error_ = writeFileAtomically(filePath(), [this](QIODevice &out) {
+    const QString failure = writeFileAtomically(filePath(), [this](QIODevice &out) {
         if (dropped_ > 0
             && out.write(QStringLiteral("(%1 earlier bytes were not kept)\n").arg(dropped_).toUtf8()) < 0)
             return false;
@@ -86,5 +86,8 @@ bool PortRecorder::dump()
                 return false;
         return true;
     });
-    return error_.isEmpty();
+    if (failure.isEmpty())
+        return true;
+    error_ = QStringLiteral("Cannot write %1: %2").arg(filePath(), failure);
+    return false;
 }

@@ -78,7 +78,7 @@ QString TRecordStore::resolvePath() const
     return FileNames::lookup(m_fallbackDir, m_fileName);
 }
 
-IniDocument TRecordStore::load()
+QByteArray TRecordStore::readFile() const
 {
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly))
@@ -88,9 +88,20 @@ IniDocument TRecordStore::load()
     if (file.error() != QFileDevice::NoError)
         fail(StoreError::Code::CannotRead,
             QStringLiteral("%1 cannot be read: %2").arg(m_path, file.errorString()));
+    return bytes;
+}
+
+IniDocument TRecordStore::load()
+{
+    return parsed(readFile());
+}
+
+IniDocument TRecordStore::parsed(const QByteArray &bytes)
+{
     const QFileInfo info(m_path);
     m_stamp = info.lastModified();
     m_size = info.size();
+    m_bytes = bytes;
     if (auto doc = IniDocument::parse(bytes))
         return *doc;
 
@@ -155,25 +166,37 @@ void TRecordStore::modify(const std::function<void(IniDocument &)> &change)
         fail(StoreError::Code::CannotWrite, QStringLiteral("Cannot create the folder %1").arg(info.path()));
     QLockFile lock(m_path + QStringLiteral(".lock"));
     lock.setStaleLockTime(staleLockMs);
-    if (!lock.tryLock(lockWaitMs))
-        fail(StoreError::Code::CannotWrite, QStringLiteral("%1 is locked by another program").arg(m_path));
+    if (!lock.tryLock(lockWaitMs)) {
+        const QString problem
+            = lock.error() == QLockFile::LockFailedError ? QString() : folderWriteProblem(info.path());
+        if (problem.isEmpty())
+            fail(
+                StoreError::Code::CannotWrite, QStringLiteral("%1 is locked by another program").arg(m_path));
+        fail(StoreError::Code::CannotWrite, QStringLiteral("%1 cannot be changed: %2").arg(m_path, problem));
+    }
 
     if (!QFileInfo::exists(m_path)) {
         m_doc = IniDocument();
         m_size = -1;
-    } else if (changedOnDisk()) {
-        m_doc = load();
+    } else {
+        // Under the lock the file itself is compared: its time stamp can be
+        // too coarse to show another instance's write.
+        const QByteArray bytes = readFile();
+        if (m_size < 0 || bytes != m_bytes)
+            m_doc = parsed(bytes);
     }
     IniDocument doc = m_doc;
     change(doc);
     setCount(doc);
 
-    const QString failure = writeFileAtomically(m_path, doc.serialize());
+    const QByteArray bytes = doc.serialize();
+    const QString failure = writeFileAtomically(m_path, bytes);
     if (!failure.isEmpty()) {
         m_size = -1;
-        fail(StoreError::Code::CannotWrite, failure);
+        fail(StoreError::Code::CannotWrite, QStringLiteral("%1 cannot be written: %2").arg(m_path, failure));
     }
     m_doc = doc;
+    m_bytes = bytes;
     const QFileInfo written(m_path);
     m_stamp = written.lastModified();
     m_size = written.size();

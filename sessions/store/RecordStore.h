@@ -55,6 +55,8 @@ private:
     // The file as it is on disk now (re-read only when it changed).
     const IniDocument &current();
     IniDocument load();
+    QByteArray readFile() const;
+    IniDocument parsed(const QByteArray &bytes);
     bool changedOnDisk() const;
     // Runs `change` on the current file under the file lock and writes it back.
     void modify(const std::function<void(IniDocument &)> &change);
@@ -75,4 +77,5 @@ private:
     // Identity of the file m_doc was read from.
     QDateTime m_stamp;
     qint64 m_size = -1;
+    QByteArray m_bytes; // what m_doc was read from or written as
 };

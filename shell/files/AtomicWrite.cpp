@@ -1,16 +1,25 @@
 #include "shell/files/AtomicWrite.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QTemporaryFile>
 
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace {
 
-QString failure(const QString &path, const QSaveFile &file)
+// The system's reason when there is one: a failed flush leaves Qt's own
+// error text empty.
+QString failure(const QSaveFile &file)
 {
-    return QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
+    if (errno != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    const QString reason = file.errorString();
+    return reason.isEmpty() ? QStringLiteral("Unknown error") : reason;
 }
 
 void syncFolder(const QString &folder)
@@ -32,17 +41,30 @@ QString writeFileAtomically(const QString &path, const QByteArray &bytes)
 QString writeFileAtomically(const QString &path, const std::function<bool(QIODevice &)> &write)
 {
     QSaveFile file(path);
+    errno = 0;
     if (!file.open(QIODevice::WriteOnly))
-        return failure(path, file);
+        return failure(file);
+    errno = 0;
     // commit() does not notice when flushing its own buffer fails, so flush
     // and check first.
     if (!write(file) || !file.flush() || file.error() != QFileDevice::NoError) {
-        const QString why = failure(path, file);
+        const QString why = failure(file);
         file.cancelWriting();
         return why;
     }
+    errno = 0;
     if (!file.commit())
-        return failure(path, file);
+        return failure(file);
     syncFolder(QFileInfo(path).absolutePath());
+    return {};
+}
+
+QString folderWriteProblem(const QString &folder)
+{
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".write-probe-XXXXXX")));
+    if (!probe.open())
+        return probe.errorString();
+    if (probe.write("probe\n") != 6 || !probe.flush())
+        return probe.errorString();
     return {};
 }

@@ -58,7 +58,7 @@ private slots:
         QVERIFY(writeFileAtomically(file, QByteArray(2000, 'a')).isEmpty());
         QVERIFY(fillUpTo(4096));
         const QString failure = writeFileAtomically(file, QByteArray(12000, 'b'));
-        QVERIFY2(failure.contains(file), qPrintable(failure));
+        QVERIFY2(failure.contains(QStringLiteral("No space left")), qPrintable(failure));
         QCOMPARE(TestFiles::read(file), QByteArray(2000, 'a'));
         QCOMPARE(QDir(mountPoint.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
     }
@@ -94,6 +94,38 @@ private slots:
         QCOMPARE(reread.count(), 40);
         QVERIFY(after.endsWith('\n'));
         QVERIFY(after.contains("[Board 39]"));
+    }
+
+    // A full disk or a read-only folder is reported as what it is, not as a
+    // lock held by another program.
+    void realCauseIsReported()
+    {
+        QFile::remove(path(QStringLiteral("filler")));
+        const QString file = path(QStringLiteral("Cause.dat"));
+        TRecordStore store(file, PhonebookEntry::fields(), PhonebookEntry::keyField());
+        PhonebookEntry entry = PhonebookEntry::newEntry();
+        entry.set(PhoneField::Name, QStringLiteral("Gone"));
+        store.add(entry);
+        const auto failure = [&] {
+            try {
+                store.remove(QStringLiteral("Gone"));
+            } catch (const StoreError &error) {
+                return error.message();
+            }
+            return QString();
+        };
+        QVERIFY(fillUpTo(0));
+        QString message = failure();
+        QVERIFY2(message.contains(QStringLiteral("No space left")), qPrintable(message));
+        QFile::remove(path(QStringLiteral("filler")));
+        QVERIFY(::mount(nullptr, QFile::encodeName(mountPoint.path()).constData(), nullptr,
+                    MS_REMOUNT | MS_RDONLY, nullptr)
+            == 0);
+        message = failure();
+        QVERIFY(
+            ::mount(nullptr, QFile::encodeName(mountPoint.path()).constData(), nullptr, MS_REMOUNT, nullptr)
+            == 0);
+        QVERIFY2(message.contains(QStringLiteral("Read-only")), qPrintable(message));
     }
 
     void settingsWriteWarns()

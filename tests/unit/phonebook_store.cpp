@@ -1,5 +1,6 @@
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 #include <unistd.h>
 
@@ -149,6 +150,29 @@ private slots:
         }
         QCOMPARE(store->count(), 1);
         QVERIFY(store->exists(QStringLiteral("Night Owl")));
+    }
+
+    // Two instances on a file system whose time stamps cannot tell their
+    // writes apart: an update never brings back what the other changed.
+    void coarseTimestampsLoseNoUpdate()
+    {
+        auto a = phonebook();
+        auto b = phonebook();
+        a->add(entry(QStringLiteral("Alpha"), QStringLiteral("111")));
+        a->add(entry(QStringLiteral("Beta"), QStringLiteral("222")));
+        QCOMPARE(b->count(), 2);
+        const QDateTime stamp = QFileInfo(path).lastModified();
+        a->update(QStringLiteral("Alpha"), entry(QStringLiteral("Alpha"), QStringLiteral("999")));
+        {
+            // Same size and same time stamp as b last saw.
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(stamp, QFileDevice::FileModificationTime));
+        }
+        b->update(QStringLiteral("Beta"), entry(QStringLiteral("Beta"), QStringLiteral("333")));
+        auto c = phonebook();
+        QCOMPARE(c->read(QStringLiteral("Alpha")).value(qsizetype(PhoneField::Phone)), QStringLiteral("999"));
+        QCOMPARE(c->read(QStringLiteral("Beta")).value(qsizetype(PhoneField::Phone)), QStringLiteral("333"));
     }
 
     void renameMovesRecordToTheEnd()
