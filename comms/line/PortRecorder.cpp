@@ -31,14 +31,40 @@ bool PortRecorder::setState(LogState state)
     return ok;
 }
 
+namespace {
+
+// What a record costs besides its bytes: the entry, its time and the array.
+constexpr qsizetype recordOverhead = 64;
+// Traffic in one direction within this time joins the record before it.
+constexpr qint64 mergeWithinMs = 100;
+constexpr qsizetype mergedRecordBytes = 4096;
+
+} // namespace
+
 void PortRecorder::record(Direction direction, const QByteArray &bytes)
 {
     if (state_ != LogState::On || bytes.isEmpty())
         return;
-    records_.push_back({QDateTime::currentDateTime(), direction, bytes});
-    held_ += bytes.size();
+    const QDateTime now = QDateTime::currentDateTime();
+    if (!records_.empty() && direction != Direction::Note) {
+        Record &last = records_.back();
+        if (last.direction == direction && last.bytes.size() + bytes.size() <= mergedRecordBytes
+            && last.time.msecsTo(now) < mergeWithinMs) {
+            last.bytes.append(bytes);
+            held_ += bytes.size();
+            trim();
+            return;
+        }
+    }
+    records_.push_back({now, direction, bytes});
+    held_ += bytes.size() + recordOverhead;
+    trim();
+}
+
+void PortRecorder::trim()
+{
     while (held_ > capacity_ && records_.size() > 1) {
-        held_ -= records_.front().bytes.size();
+        held_ -= records_.front().bytes.size() + recordOverhead;
         dropped_ += records_.front().bytes.size();
         records_.pop_front();
     }

@@ -10,7 +10,9 @@
 
 // Collects the port's traffic in memory while on and writes it to a file when
 // told to dump: each record has the time, the direction and the bytes in hex
-// and as text. Memory is bounded: the oldest records go first.
+// and as text. Memory is bounded, counting each record's own cost: the
+// oldest records go first, and traffic that follows closely in one direction
+// joins the record before it.
 class PortRecorder {
 public:
     enum class Direction { Received, Sent, Note };
@@ -38,6 +40,7 @@ private:
         QByteArray bytes;
     };
     bool dump();
+    void trim();
 
     QString fileName_;
     QString folder_;

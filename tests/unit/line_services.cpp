@@ -103,6 +103,30 @@ private slots:
         QVERIFY(!unwritable.setState(LogState::Dump));
         QVERIFY(unwritable.error().contains(QStringLiteral("Comport.Log")));
     }
+
+    // Single-byte records (keystrokes, a slow serial line) are bounded by
+    // what they cost, not by their payload alone.
+    void recorderBoundsTinyRecords()
+    {
+        const auto residentKb = [] {
+            QFile status(QStringLiteral("/proc/self/status"));
+            if (!status.open(QIODevice::ReadOnly))
+                return qint64(-1);
+            for (const QByteArray &line : status.readAll().split('\n'))
+                if (line.startsWith("VmRSS:"))
+                    return line.mid(6).trimmed().split(' ').first().toLongLong();
+            return qint64(-1);
+        };
+        PortRecorder recorder(QStringLiteral("Comport.Trc"), 1024 * 1024);
+        recorder.setState(LogState::On);
+        const qint64 before = residentKb();
+        QVERIFY(before > 0);
+        // Alternating directions, so nothing can be merged.
+        for (int i = 0; i < 2000000; ++i)
+            recorder.record(i % 2 ? PortRecorder::Direction::Sent : PortRecorder::Direction::Received, "k");
+        const qint64 grownKb = residentKb() - before;
+        QVERIFY2(grownKb < 16 * 1024, qPrintable(QStringLiteral("%1 KB").arg(grownKb)));
+    }
 };
 
 QTEST_GUILESS_MAIN(LineServicesTest)
