@@ -31,8 +31,9 @@ std::optional<IniDocument> IniDocument::parse(const QByteArray &bytes)
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8.decode(bytes);
     if (utf8.hasError()) {
+        // An 8-bit file is read as it is; it is written back as UTF-8, which
+        // holds every character a user can type.
         text = QString::fromLatin1(bytes);
-        doc.m_latin1 = true;
     }
     const qsizetype lf = bytes.indexOf('\n');
     if (lf > 0 && bytes[lf - 1] == '\r')
@@ -84,7 +85,7 @@ QByteArray IniDocument::serialize() const
         for (const Line &line : section.lines)
             text += line.text + end;
     }
-    return m_latin1 ? text.toLatin1() : text.toUtf8();
+    return text.toUtf8();
 }
 
 IniDocument::Section *IniDocument::findSection(const QString &name)

@@ -8,7 +8,8 @@
 
 // A sectioned "key=value" text file held in memory so that it can be changed
 // and written back with everything else in it kept: comments, blank lines,
-// unknown sections and keys, the line-end style and the text encoding.
+// unknown sections and keys and the line-end style. A file that is not
+// UTF-8 is read as Latin-1 and written back as UTF-8.
 // Section and key names match without case; the first section or key of a
 // name is the one that counts.
 class IniDocument {
@@ -53,5 +54,4 @@ private:
     QList<Line> m_preamble;
     QList<Section> m_sections;
     QByteArray m_lineEnd = "\n";
-    bool m_latin1 = false;
 };

@@ -81,6 +81,11 @@ QString TRecordStore::resolvePath() const
 QByteArray TRecordStore::readFile() const
 {
     QFile file(m_path);
+    if (file.size() > maxFileBytes)
+        fail(StoreError::Code::CannotRead,
+            QStringLiteral("%1 is larger than %2 MB: it is not read, and left as it is")
+                .arg(m_path)
+                .arg(maxFileBytes / (1024 * 1024)));
     if (!file.open(QIODevice::ReadOnly))
         fail(StoreError::Code::CannotRead,
             QStringLiteral("%1 cannot be read: %2").arg(m_path, file.errorString()));

@@ -19,6 +19,8 @@ public:
     static constexpr int maxKeyLength = 31;
     static constexpr int maxFieldNameLength = 21;
     static constexpr int maxRecordSize = 65520;
+    // Far beyond any real file of at most maxRecords records.
+    static constexpr qint64 maxFileBytes = 8 * 1024 * 1024;
 
     // Throws a StoreError for a field list it cannot hold. A bare file name that
     // does not exist is looked for in (and created in) `fallbackDir`.

@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QLockFile>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QString keyPath = QStringLiteral("/Ornwick/Tarnex/7.0");
@@ -61,19 +63,57 @@ void SettingsStore::fail(const QString &text)
     m_prompt.warning(text);
 }
 
+namespace {
+
+// What tells one version of the file from another without reading it.
+std::optional<SettingsStore::FileIdentity> identityOf(const QString &path)
+{
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return std::nullopt;
+    return SettingsStore::FileIdentity{qint64(info.st_ino), qint64(info.st_size), qint64(info.st_mtim.tv_sec),
+        qint64(info.st_mtim.tv_nsec), qint64(info.st_ctim.tv_sec), qint64(info.st_ctim.tv_nsec)};
+}
+
+} // namespace
+
+// The file parsed once per version: start-up reads many values.
+const SettingsDocument *SettingsStore::currentDocument()
+{
+    const QString path = filePath();
+    const auto identity = identityOf(path);
+    if (!identity)
+        return nullptr;
+    if (m_cache && m_cache->path == path && m_cache->identity == *identity)
+        return m_cache->refused ? nullptr : &m_cache->doc;
+    m_cache.reset();
+    if (identity->size > maxFileBytes) {
+        m_cache = Cache{path, *identity, {}, true};
+        fail(QStringLiteral("%1 is larger than %2 MB and was not read; its values are not used")
+                 .arg(QDir::toNativeSeparators(path))
+                 .arg(maxFileBytes / (1024 * 1024)));
+        return nullptr;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return nullptr;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return nullptr;
+    m_cache = Cache{path, *identity, SettingsDocument::parse(bytes), false};
+    return &m_cache->doc;
+}
+
 template <typename T, typename Get>
 T SettingsStore::readValue(
     const QString &what, const QString &failure, const QString &section, const QString &name, T def, Get get)
 {
     const QString path = section + QLatin1Char('\\') + name;
     m_log.write(what + path);
-    QFile file(filePath());
-    if (!file.open(QIODevice::ReadOnly))
+    const SettingsDocument *current = currentDocument();
+    if (!current)
         return def;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return def;
-    const SettingsDocument doc = SettingsDocument::parse(bytes);
+    const SettingsDocument &doc = *current;
     if (!doc.typeOf(name))
         return def;
     const auto value = get(doc);
@@ -131,7 +171,7 @@ void SettingsStore::writeValue(const QString &failure, const QString &section, c
         QFile current(path);
         QByteArray bytes;
         if (current.exists()) {
-            ok = current.open(QIODevice::ReadOnly);
+            ok = current.size() <= maxFileBytes && current.open(QIODevice::ReadOnly);
             bytes = current.readAll();
             ok = ok && current.error() == QFileDevice::NoError;
         } else {

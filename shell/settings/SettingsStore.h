@@ -1,10 +1,13 @@
 #pragma once
 
+#include "shell/settings/SettingsDocument.h"
 #include "shell/settings/SettingsTable.h"
 
 #include <QByteArray>
 #include <QProcessEnvironment>
 #include <QString>
+
+#include <optional>
 
 class TLog;
 class UserPrompt;
@@ -61,8 +64,23 @@ public:
     void write(const BinarySetting &setting, const QByteArray &value);
 
     static constexpr int maxBinaryRead = 1024;
+    // A settings file past this is no settings file: it is not read.
+    static constexpr qint64 maxFileBytes = 1024 * 1024;
+
+    struct FileIdentity {
+        qint64 inode, size, mtimeSec, mtimeNsec, ctimeSec, ctimeNsec;
+        bool operator==(const FileIdentity &) const = default;
+    };
 
 private:
+    struct Cache {
+        QString path;
+        FileIdentity identity;
+        SettingsDocument doc;
+        bool refused = false;
+    };
+    const SettingsDocument *currentDocument();
+
     template <typename T, typename Get>
     T readValue(const QString &what, const QString &failure, const QString &section, const QString &name,
         T def, Get get);
@@ -75,4 +93,5 @@ private:
     TLog &m_log;
     UserPrompt &m_prompt;
     Root m_root = Root::User;
+    std::optional<Cache> m_cache;
 };

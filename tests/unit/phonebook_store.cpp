@@ -175,6 +175,37 @@ private slots:
         QCOMPARE(c->read(QStringLiteral("Beta")).value(qsizetype(PhoneField::Phone)), QStringLiteral("333"));
     }
 
+    // One 8-bit byte no longer turns the whole file into Latin-1: it is read
+    // as it is, and the file is written back as UTF-8 with the user's text.
+    void eightBitFileKeepsNewText()
+    {
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("[Index]\nCaf\xe9=#\n[Defaults]\n_Entries=1\n[Caf\xe9]\nPhone=1\n");
+        }
+        auto store = phonebook();
+        QVERIFY(store->exists(QStringLiteral("Caf\u00e9")));
+        store->add(entry(QStringLiteral("\u041c\u043e\u0441\u043a\u0432\u0430"), QStringLiteral("2")));
+        auto again = phonebook();
+        QVERIFY(again->exists(QStringLiteral("\u041c\u043e\u0441\u043a\u0432\u0430")));
+        QVERIFY(again->exists(QStringLiteral("Caf\u00e9")));
+        QVERIFY(!contents().contains("?"));
+    }
+
+    // A file far beyond any real phonebook is refused, not parsed, and kept.
+    void absurdFileIsRefused()
+    {
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.resize(TRecordStore::maxFileBytes + 1));
+        }
+        auto store = phonebook();
+        QCOMPARE(codeOf([&] { store->count(); }), StoreError::Code::CannotRead);
+        QCOMPARE(QFileInfo(path).size(), TRecordStore::maxFileBytes + 1);
+    }
+
     void renameMovesRecordToTheEnd()
     {
         auto store = phonebook();

@@ -1,5 +1,6 @@
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 #include <unistd.h>
 
@@ -247,6 +248,24 @@ private slots:
         QCOMPARE(prompt->texts(), QStringList{"Failed on write BinaryData:\\AP"});
         QCOMPARE(logLines().value(logLines().size() - 1), QStringLiteral("Failed on write BinaryData:\\AP"));
         QCOMPARE(store->read(Setting::AP), QByteArray("old"));
+    }
+
+    // A settings file far beyond any real size is not read: one warning,
+    // the defaults, and the file left as it is.
+    void absurdFileIsRefused()
+    {
+        {
+            QFile file(store->filePath());
+            QVERIFY(QDir().mkpath(QFileInfo(file).path()));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("Rows=int:30\n");
+            QVERIFY(file.resize(SettingsStore::maxFileBytes + 1));
+        }
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(store->ReadSettingInteger(QString(), QStringLiteral("Rows"), 25), 25);
+        QCOMPARE(prompt->texts().size(), 1);
+        QVERIFY(prompt->texts().first().contains(QStringLiteral("larger than")));
+        QCOMPARE(QFileInfo(store->filePath()).size(), SettingsStore::maxFileBytes + 1);
     }
 };
 
