@@ -390,6 +390,13 @@ bool Comport::putString(const QString &text)
 
 bool Comport::putBlock(const QByteArray &bytes)
 {
+    if (isOpen() && outBuffUsed() >= bufferSize)
+        return fail(ComportCode::OutputFull, tr("The output buffer is full: the other side is not reading"));
+    return queueBlock(bytes);
+}
+
+bool Comport::queueBlock(const QByteArray &bytes)
+{
     if (!requireOpen())
         return false;
     if (bytes.isEmpty())

@@ -105,9 +105,14 @@ public:
     QString lastError() const { return lastError_; }
     int lastErrorCode() const { return lastErrorCode_; }
 
-    // Queued for sending in order; false when the port is closed.
+    // Queued for sending in order. False when the port is closed, or when
+    // the output buffer already holds bufferSize bytes (a peer that does not
+    // read): the caller sees the back-pressure instead of memory growing.
     bool putString(const QString &text);
     bool putBlock(const QByteArray &bytes);
+    // Queued without the output-buffer limit, for a transfer engine that
+    // paces its own output by what is pending.
+    bool queueBlock(const QByteArray &bytes);
     qint64 outBuffUsed() const;
     qint64 outBuffFree() const { return qMax<qint64>(0, bufferSize - outBuffUsed()); }
     void flushOutBuffer();

@@ -25,7 +25,7 @@ ComportLink::~ComportLink()
 void ComportLink::send(const QByteArray &bytes)
 {
     if (isConnected() && !bytes.isEmpty())
-        port_->putBlock(bytes);
+        port_->queueBlock(bytes);
 }
 
 qint64 ComportLink::pendingOutput() const

@@ -42,6 +42,7 @@ inline constexpr int Unsupported = 1002;
 inline constexpr int DeviceGone = 1003;
 inline constexpr int IoError = 1004;
 inline constexpr int HandlerFailed = 1005;
+inline constexpr int OutputFull = 1006;
 inline constexpr int NoAddress = 10049;
 inline constexpr int AddressInUse = 10048;
 inline constexpr int NetworkUnreachable = 10051;

@@ -90,8 +90,12 @@ private slots:
         port_->setBaud(115200);
         port_->setSoftwareFlow(SoftwareFlow::None);
         QCOMPARE(port_->serialSettings().baud, 115200);
-        port_->putBlock(data);
-        port_->putString(QStringLiteral("end"));
+        QVERIFY(port_->putBlock(data));
+        // More than a buffer is queued: the next block waits for room.
+        QVERIFY(!port_->putString(QStringLiteral("end")));
+        QCOMPARE(port_->lastErrorCode(), ComportCode::OutputFull);
+        bool sent = false;
+        QTRY_VERIFY_WITH_TIMEOUT(sent || (sent = port_->putString(QStringLiteral("end"))), 60000);
         QTRY_COMPARE_WITH_TIMEOUT(far_->got.size(), data.size() + 3, 60000);
         QCOMPARE(far_->got, data + "end");
         QTRY_COMPARE_WITH_TIMEOUT(port_->outBuffUsed(), 0, 30000);

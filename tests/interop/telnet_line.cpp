@@ -1,3 +1,4 @@
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -210,6 +211,35 @@ private slots:
         QVERIFY(!port.isOpen());
         QTest::qWait(200);
         QCOMPARE(gone.count(), 1);
+    }
+
+    // A peer that never reads: output is refused once the buffer is full,
+    // with a code, instead of queueing without end.
+    void peerThatNeverReads()
+    {
+        QTcpServer host;
+        QVERIFY(host.listen(QHostAddress::LocalHost));
+        QTcpSocket *peer = nullptr;
+        connect(&host, &QTcpServer::newConnection, this, [&] { peer = host.nextPendingConnection(); });
+        Comport port;
+        configureClient(port, host.serverPort());
+        port.setTelnet(false);
+        port.open();
+        QTRY_VERIFY_WITH_TIMEOUT(peer != nullptr, 30000);
+        peer->setReadBufferSize(1);
+        const QByteArray block(1024, 'x');
+        qint64 accepted = 0;
+        QElapsedTimer clock;
+        clock.start();
+        while (accepted < 64 * 1024 * 1024 && clock.elapsed() < 20000) {
+            if (!port.putBlock(block))
+                break;
+            accepted += block.size();
+            QCoreApplication::processEvents();
+        }
+        QVERIFY2(accepted < 64 * 1024 * 1024, qPrintable(QString::number(accepted)));
+        QCOMPARE(port.lastErrorCode(), ComportCode::OutputFull);
+        QVERIFY(port.outBuffUsed() <= Comport::bufferSize + block.size());
     }
 
     void errors()
