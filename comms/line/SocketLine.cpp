@@ -98,7 +98,12 @@ void SocketLine::adopt(QTcpSocket *socket)
         codec_->setWindowSize(columns_, rows_);
     }
     connect(socket, &QTcpSocket::readyRead, this, &LineDevice::readyRead);
-    connect(socket, &QTcpSocket::bytesWritten, this, &LineDevice::bytesWritten);
+    connect(socket, &QTcpSocket::bytesWritten, this, [this] {
+        emit bytesWritten();
+        // Reading held back for a backlog resumes once it has drained.
+        if (socket_ && !outputBacklogged() && socket_->bytesAvailable() > 0)
+            emit readyRead();
+    });
     connect(socket, &QTcpSocket::errorOccurred, this, &SocketLine::onSocketError);
     connect(socket, &QTcpSocket::disconnected, this, &SocketLine::onSocketDisconnected);
 }
@@ -184,7 +189,9 @@ QByteArray SocketLine::read(qint64 maxBytes)
         leftover_.remove(0, data.size());
         return data;
     }
-    return socket_ ? decodeFrom(socket_->read(maxBytes)) : QByteArray();
+    if (!socket_ || outputBacklogged())
+        return {};
+    return decodeFrom(socket_->read(maxBytes));
 }
 
 QByteArray SocketLine::decodeFrom(const QByteArray &raw)

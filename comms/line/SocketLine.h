@@ -38,9 +38,14 @@ public:
     bool binary() const { return codec_ && codec_->sendsBinary() && codec_->receivesBinary(); }
 
     QByteArray read(qint64 maxBytes) override;
+    // Past this much unsent data (our telnet answers to a peer that does not
+    // read) the socket is not read until it drains, so a peer cannot make
+    // us queue without end.
+    static constexpr qint64 maxUnsent = 64 * 1024;
+
     bool hasInput() const override
     {
-        return !leftover_.isEmpty() || (socket_ && socket_->bytesAvailable() > 0);
+        return !leftover_.isEmpty() || (socket_ && socket_->bytesAvailable() > 0 && !outputBacklogged());
     }
     bool waitForInput(int ms) override;
     void write(const QByteArray &data) override;
@@ -59,6 +64,7 @@ signals:
     void negotiated();
 
 private:
+    bool outputBacklogged() const { return socket_ && socket_->bytesToWrite() > maxUnsent; }
     void adopt(QTcpSocket *socket);
     void onNewConnection();
     void onSocketError(QAbstractSocket::SocketError error);

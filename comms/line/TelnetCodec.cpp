@@ -160,6 +160,8 @@ void TelnetCodec::onDont(unsigned char option, QByteArray &reply)
 
 void TelnetCodec::afterLocalEnabled(unsigned char option, QByteArray &reply)
 {
+    if (option == TerminalType)
+        terminalTypeAnswers_ = 0;
     if (option == WindowSize)
         reply.append(windowSizeReport());
 }
@@ -190,8 +192,12 @@ QByteArray TelnetCodec::breakCommand() const
 void TelnetCodec::subnegotiation(QByteArray &reply)
 {
     // Terminal type: SEND (1) asks for our name; answered with IS (0).
+    // A host cycling through our names stops when one comes twice; past a
+    // few answers while the option stays on, a repeated request is not
+    // answered, so a peer that never reads cannot make us queue answers.
     if (sub_.size() >= 2 && static_cast<unsigned char>(sub_[0]) == TerminalType && sub_[1] == 1
-        && us_[TerminalType] == Yes) {
+        && us_[TerminalType] == Yes && terminalTypeAnswers_ < maxTerminalTypeAnswers) {
+        ++terminalTypeAnswers_;
         reply.append(bytes({char(IAC), char(SB), char(TerminalType), 0}));
         for (char c : terminalType_)
             appendEscaped(reply, static_cast<unsigned char>(c));

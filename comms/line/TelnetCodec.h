@@ -45,7 +45,11 @@ public:
     // Application data out to the wire.
     QByteArray encode(const QByteArray &data) const;
 
-    void setTerminalType(const QByteArray &name) { terminalType_ = name; }
+    void setTerminalType(const QByteArray &name)
+    {
+        terminalType_ = name;
+        terminalTypeAnswers_ = 0;
+    }
     // Returns the window-size report to send when the option is agreed.
     QByteArray setWindowSize(int columns, int rows);
     QByteArray breakCommand() const;
@@ -79,6 +83,8 @@ private:
     bool afterCr_ = false;
     bool subOverflow_ = false;
     QByteArray sub_;
+    static constexpr int maxTerminalTypeAnswers = 4;
+    int terminalTypeAnswers_ = 0;
     QByteArray terminalType_ = "ANSI";
     int columns_ = 80;
     int rows_ = 24;

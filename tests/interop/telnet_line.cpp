@@ -1,4 +1,6 @@
 #include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -240,6 +242,53 @@ private slots:
         QVERIFY2(accepted < 64 * 1024 * 1024, qPrintable(QString::number(accepted)));
         QCOMPARE(port.lastErrorCode(), ComportCode::OutputFull);
         QVERIFY(port.outBuffUsed() <= Comport::bufferSize + block.size());
+    }
+
+    // A telnet peer that repeats requests and never reads our answers: what
+    // we queue stays bounded (resident memory, a figure from /proc).
+    void requestFloodStaysBounded_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::newRow("terminal type SEND") << QByteArray("\xff\xfa\x18\x01\xff\xf0", 6);
+        QTest::newRow("window size DO/DONT") << QByteArray("\xff\xfd\x1f\xff\xfe\x1f", 6);
+    }
+    void requestFloodStaysBounded()
+    {
+        QFETCH(QByteArray, request);
+        const auto residentKb = [] {
+            QFile status(QStringLiteral("/proc/self/status"));
+            if (!status.open(QIODevice::ReadOnly))
+                return qint64(-1);
+            for (const QByteArray &line : status.readAll().split('\n'))
+                if (line.startsWith("VmRSS:"))
+                    return line.mid(6).trimmed().split(' ').first().toLongLong();
+            return qint64(-1);
+        };
+        // The peer: offers the options, then sends the request 16 MB worth.
+        const QString script
+            = QStringLiteral("import socket, sys\n"
+                             "s = socket.socket(); s.bind(('127.0.0.1', 0)); s.listen(1)\n"
+                             "print(s.getsockname()[1], flush=True)\n"
+                             "c, _ = s.accept()\n"
+                             "c.sendall(b'\\xff\\xfd\\x18\\xff\\xfd\\x1f')\n"
+                             "c.sendall(bytes.fromhex(sys.argv[1]) * (16 * 1024 * 1024 // 6))\n"
+                             "print('done', flush=True)\n"
+                             "import time; time.sleep(60)\n");
+        QProcess peer;
+        peer.start(
+            QStringLiteral("python3"), {QStringLiteral("-c"), script, QString::fromLatin1(request.toHex())});
+        QVERIFY(peer.waitForReadyRead(10000));
+        const quint16 port = quint16(peer.readLine().trimmed().toUInt());
+        QVERIFY(port != 0);
+        Comport client;
+        configureClient(client, port);
+        const qint64 before = residentKb();
+        client.open();
+        QTest::qWait(5000);
+        const qint64 grownKb = residentKb() - before;
+        peer.kill();
+        peer.waitForFinished();
+        QVERIFY2(grownKb < 8 * 1024, qPrintable(QStringLiteral("%1 KB").arg(grownKb)));
     }
 
     void errors()
