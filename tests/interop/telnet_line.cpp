@@ -10,6 +10,7 @@
 #include "comms/line/Comport.h"
 #include "comms/line/StatusLights.h"
 #include "support/LinePeers.h"
+#include "support/ProcessMemory.h"
 
 namespace {
 
@@ -255,15 +256,6 @@ private slots:
     void requestFloodStaysBounded()
     {
         QFETCH(QByteArray, request);
-        const auto residentKb = [] {
-            QFile status(QStringLiteral("/proc/self/status"));
-            if (!status.open(QIODevice::ReadOnly))
-                return qint64(-1);
-            for (const QByteArray &line : status.readAll().split('\n'))
-                if (line.startsWith("VmRSS:"))
-                    return line.mid(6).trimmed().split(' ').first().toLongLong();
-            return qint64(-1);
-        };
         // The peer: offers the options, then sends the request 16 MB worth.
         const QString script
             = QStringLiteral("import socket, sys\n"

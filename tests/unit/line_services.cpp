@@ -7,6 +7,7 @@
 #include "shell/RecordingPrompt.h"
 #include "shell/TLog.h"
 #include "shell/settings/SettingsStore.h"
+#include "support/ProcessMemory.h"
 
 class LineServicesTest : public QObject {
     Q_OBJECT
@@ -108,15 +109,6 @@ private slots:
     // what they cost, not by their payload alone.
     void recorderBoundsTinyRecords()
     {
-        const auto residentKb = [] {
-            QFile status(QStringLiteral("/proc/self/status"));
-            if (!status.open(QIODevice::ReadOnly))
-                return qint64(-1);
-            for (const QByteArray &line : status.readAll().split('\n'))
-                if (line.startsWith("VmRSS:"))
-                    return line.mid(6).trimmed().split(' ').first().toLongLong();
-            return qint64(-1);
-        };
         PortRecorder recorder(QStringLiteral("Comport.Trc"), 1024 * 1024);
         recorder.setState(LogState::On);
         const qint64 before = residentKb();
