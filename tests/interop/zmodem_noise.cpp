@@ -164,6 +164,8 @@ private slots:
         ends.sender.setLink(&links.a);
         ends.receiver.setDestinationDirectory(to.path());
         ends.receiver.setLink(&links.b);
+        // Paced, so the transfer cannot end before the cancel is seen.
+        links.a.setBytesPerSecond(4 * 1024 * 1024);
         QVERIFY(ends.receiver.startReceive());
         QVERIFY(ends.sender.startTransmit());
         ProtocolEngine &canceller = senderCancels ? ends.sender : ends.receiver;
