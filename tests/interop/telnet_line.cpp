@@ -51,6 +51,16 @@ void configureServer(Comport &port)
 
 } // namespace
 
+// A host on loopback that keeps the one connection it accepts.
+struct TestHost : QTcpServer {
+    QTcpSocket *peer = nullptr;
+    bool listen()
+    {
+        connect(this, &QTcpServer::newConnection, this, [this] { peer = nextPendingConnection(); });
+        return QTcpServer::listen(QHostAddress::LocalHost);
+    }
+};
+
 class TelnetLineTest : public QObject {
     Q_OBJECT
 private slots:
@@ -185,10 +195,9 @@ private slots:
     // The data around the damage arrives; the far end closing is reported once.
     void hostilePeer()
     {
-        QTcpServer host;
-        QVERIFY(host.listen(QHostAddress::LocalHost));
-        QTcpSocket *peer = nullptr;
-        connect(&host, &QTcpServer::newConnection, this, [&] { peer = host.nextPendingConnection(); });
+        TestHost host;
+        QVERIFY(host.listen());
+        QTcpSocket *&peer = host.peer;
         Comport port;
         configureClient(port, host.serverPort());
         Reader reader(port);
@@ -220,10 +229,9 @@ private slots:
     // with a code, instead of queueing without end.
     void peerThatNeverReads()
     {
-        QTcpServer host;
-        QVERIFY(host.listen(QHostAddress::LocalHost));
-        QTcpSocket *peer = nullptr;
-        connect(&host, &QTcpServer::newConnection, this, [&] { peer = host.nextPendingConnection(); });
+        TestHost host;
+        QVERIFY(host.listen());
+        QTcpSocket *&peer = host.peer;
         Comport port;
         configureClient(port, host.serverPort());
         port.setTelnet(false);
