@@ -1,12 +1,12 @@
 #include "comms/line/Comport.h"
 
+#include "comms/events/NestedLoop.h"
 #include "comms/line/SerialLine.h"
 #include "comms/line/SocketLine.h"
 #include "comms/line/TextMatcher.h"
 #include "shell/Ticks.h"
 
 #include <QDeadlineTimer>
-#include <QEventLoop>
 #include <QPointer>
 #include <QScopeGuard>
 
@@ -47,6 +47,10 @@ Comport::Comport(QObject *parent)
     connect(&modemPoll_, &QTimer::timeout, this, &Comport::pollModemLines);
     connect(&triggers_, &TriggerTable::timerFired, this, [this](int handle) {
         post({EventType::Trigger, TriggerKind::Timer, handle, {}, {}}, false);
+    });
+    events_.setFailureReport([this](const QString &reason) {
+        fail(ComportCode::HandlerFailed,
+            reason.isEmpty() ? tr("An event handler failed") : tr("An event handler failed: %1").arg(reason));
     });
 }
 
@@ -327,7 +331,7 @@ void Comport::onDeviceGone()
     modemPoll_.stop();
     log_.note(QStringLiteral("Disconnected"));
     for (int handle : triggers_.modemLinesChanged(0))
-        events_.push_back({EventType::Trigger, TriggerKind::Status, handle, {}, {}});
+        queue_.push_back({EventType::Trigger, TriggerKind::Status, handle, {}, {}});
     lastModemLines_ = 0;
     post({EventType::Disconnected, {}, closed ? 1 : 0, {}, {}}, true);
 }
@@ -473,10 +477,10 @@ bool Comport::sendBreak(qint64 ticks, bool yield)
     log_.note(QStringLiteral("Break for %1 ticks").arg(ticks));
     breakTimer_.start(static_cast<int>(qMax<qint64>(1, Ticks::toMs(ticks))));
     if (yield) {
-        QEventLoop loop;
-        connect(&breakTimer_, &QTimer::timeout, &loop, &QEventLoop::quit);
-        connect(this, &Comport::openChanged, &loop, &QEventLoop::quit);
-        loop.exec();
+        NestedLoop loop(this);
+        loop.quitOn(&breakTimer_, &QTimer::timeout);
+        loop.quitOn(this, &Comport::openChanged);
+        loop.run(-1);
     }
     return true;
 }
@@ -505,13 +509,13 @@ QByteArray Comport::pull(qint64 budget)
             waiter_->loop->quit();
     }
     queuedInput_ += bytes.size();
-    events_.push_back({EventType::Data, {}, 0, bytes, {}});
+    queue_.push_back({EventType::Data, {}, 0, bytes, {}});
     return bytes;
 }
 
 qint64 Comport::inputRoom() const
 {
-    if (claim_)
+    if (events_.data.holds(HandlerStage::Claim))
         return bufferSize;
     const qint64 waiting = input_.size() + queuedInput_;
     return waiting >= bufferFull_ ? 0 : bufferSize - waiting;
@@ -571,27 +575,41 @@ void Comport::flushInBuffer()
     inputConsumed();
 }
 
-void Comport::claimInput(QObject *owner, InputClaim claim)
+HandlerToken Comport::claimInput(InputClaim claim)
 {
-    claimOwner_ = owner;
-    claim_ = std::move(claim);
+    const HandlerToken token
+        = events_.data.add(HandlerStage::Claim, [claim](const QByteArray &bytes, qint64) {
+              claim(bytes);
+              return true;
+          });
+    if (!token) {
+        fail(ComportCode::InputClaimed, tr("The input is already claimed by another transfer"));
+        return 0;
+    }
     // Bytes not yet read by anyone belong to the new owner, ahead of newer ones.
     QMetaObject::invokeMethod(this, &Comport::readDevice, Qt::QueuedConnection);
+    return token;
 }
 
-void Comport::releaseInput(QObject *owner)
+void Comport::releaseInput(HandlerToken token)
 {
-    if (claimOwner_ != owner)
+    events_.data.remove(token);
+}
+
+void Comport::handInUnread()
+{
+    if (input_.isEmpty() || !events_.data.holds(HandlerStage::Claim))
         return;
-    claimOwner_ = nullptr;
-    claim_ = nullptr;
+    const QByteArray unread = std::exchange(input_, {});
+    inputConsumed();
+    events_.data.dispatchStages(HandlerStage::Claim, HandlerStage::Claim, unread, 0);
 }
 
 // ---- events ----
 
 void Comport::post(Event event, bool now)
 {
-    events_.push_back(std::move(event));
+    queue_.push_back(std::move(event));
     if (now)
         dispatch();
     else
@@ -623,16 +641,12 @@ void Comport::dispatch()
             dispatching_ = false;
     });
     dispatching_ = true;
-    if (claim_ && !input_.isEmpty()) {
-        const QByteArray unread = std::exchange(input_, {});
-        inputConsumed();
-        guarded([&] { claim_(unread); });
-        if (!alive)
-            return;
-    }
-    while (!events_.empty() && !holdEvents_) {
-        Event event = std::move(events_.front());
-        events_.pop_front();
+    handInUnread();
+    if (!alive)
+        return;
+    while (!queue_.empty() && !holdEvents_) {
+        Event event = std::move(queue_.front());
+        queue_.pop_front();
         deliver(event);
         if (!alive)
             return;
@@ -651,31 +665,32 @@ void Comport::deliver(Event &event)
             fireTrigger(event.kind, event.handle);
         break;
     case EventType::OutputFree:
-        if (triggers_.contains(event.handle)) {
-            guarded([&] { emit outputBufferFree(event.handle); });
+        if (triggers_.contains(event.handle))
             fireTrigger(TriggerKind::Status, event.handle);
-        }
         break;
     case EventType::Drained:
         if (outBuffUsed() == 0)
             guarded([&] { emit outputDrained(); });
         break;
     case EventType::Connected:
-        guarded([&] { emit socketConnected(); });
+        events_.connected.dispatch();
         break;
     case EventType::Accepted:
-        guarded([&] { emit socketAccepted(); });
+        events_.accepted.dispatch();
         break;
     case EventType::Negotiated:
         guarded([&] { emit telnetNegotiated(); });
         break;
-    case EventType::Disconnected:
+    case EventType::Disconnected: {
+        QPointer<Comport> alive(this);
         if (event.handle)
             guarded([&] { emit openChanged(false); });
-        guarded([&] { emit disconnected(); });
+        if (alive)
+            events_.disconnected.dispatch(event.handle != 0);
         break;
+    }
     case EventType::Error:
-        guarded([&] { emit socketError(event.handle, event.message); });
+        events_.error.dispatch(event.handle, event.message);
         break;
     }
 }
@@ -708,34 +723,27 @@ void Comport::deliverData(const QByteArray &bytes)
 
 void Comport::store(const QByteArray &bytes)
 {
+    QPointer<Comport> alive(this);
     guarded([&] { emit received(bytes); });
-    if (claim_) {
-        guarded([&] { claim_(bytes); });
+    if (!alive)
+        return;
+    if (events_.data.dispatchStages(HandlerStage::Claim, HandlerStage::Claim, bytes, input_.size())) {
+        if (alive)
+            events_.data.dispatchStages(HandlerStage::Watchers, HandlerStage::Watchers, bytes, input_.size());
         return;
     }
     input_.append(bytes);
-    guarded([&] { emit dataAvailable(input_.size()); });
+    events_.data.dispatchStages(HandlerStage::Waits, HandlerStage::Watchers, bytes, input_.size());
 }
 
 void Comport::fireTrigger(TriggerKind kind, int handle)
 {
-    QPointer<Comport> alive(this);
-    guarded([&] {
-        if (kind == TriggerKind::Data)
-            emit dataTrigger(handle);
-        else if (kind == TriggerKind::Timer)
-            emit timerTrigger(handle);
-        else
-            emit statusTrigger(handle);
-    });
-    // Copy: a handler may register or deregister others while it runs.
-    const auto handlers = handlers_;
-    for (const auto &[id, handler] : handlers) {
-        if (!alive)
-            return;
-        if (alive && handlers_.count(id))
-            guarded([&] { handler(kind, handle); });
-    }
+    if (kind == TriggerKind::Data)
+        events_.dataTrigger.dispatch(handle);
+    else if (kind == TriggerKind::Timer)
+        events_.timerTrigger.dispatch(handle);
+    else
+        events_.statusTrigger.dispatch(handle);
 }
 
 // ---- triggers ----
@@ -799,18 +807,6 @@ void Comport::removeTrigger(int handle)
     updateModemPolling();
 }
 
-int Comport::registerTriggerHandler(TriggerHandler handler)
-{
-    const int id = nextHandlerId_++;
-    handlers_.emplace(id, std::move(handler));
-    return id;
-}
-
-void Comport::deregisterTriggerHandler(int id)
-{
-    handlers_.erase(id);
-}
-
 // ---- waiting ----
 
 bool Comport::waitForString(const QByteArray &text, qint64 ticks, bool yield, bool ignoreCase)
@@ -830,14 +826,11 @@ bool Comport::waitForString(const QByteArray &text, qint64 ticks, bool yield, bo
     });
     QDeadlineTimer deadline(Ticks::toMs(ticks), Qt::PreciseTimer);
     if (yield) {
-        QEventLoop loop;
+        NestedLoop loop(this);
         waiter.loop = &loop;
-        QTimer timeout;
-        timeout.setSingleShot(true);
-        connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
-        connect(this, &Comport::openChanged, &loop, &QEventLoop::quit);
-        timeout.start(static_cast<int>(qMax<qint64>(0, deadline.remainingTime())));
-        loop.exec();
+        loop.quitOn(this, &Comport::openChanged);
+        if (!loop.run(qMax<qint64>(0, deadline.remainingTime())))
+            return waiter.matched;
     } else {
         // No event loop: the device is read directly and events are held
         // until the wait is over.

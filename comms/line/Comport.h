@@ -1,6 +1,7 @@
 #pragma once
 
 #include "comms/line/ComDevices.h"
+#include "comms/line/ComportEvents.h"
 #include "comms/line/ComportTypes.h"
 #include "comms/line/PortRecorder.h"
 #include "comms/line/SerialSettings.h"
@@ -13,28 +14,27 @@
 
 #include <deque>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 
 class LineDevice;
 class SerialLine;
 class SocketLine;
-class QEventLoop;
+class NestedLoop;
 
 // The line: one port that is a serial device or a TCP socket (telnet or raw),
 // with an ordered output queue, an input buffer, triggers, log and trace.
-// Every event is delivered on the thread that owns the port, one at a time:
-// an event raised while a handler runs waits until that handler returns.
+// Every event is delivered on the thread that owns the port, one at a time,
+// through the chains of events(): an event raised while a handler runs waits
+// until that handler returns.
 //
-// Received data goes into the input buffer and is announced by
-// dataAvailable; a consumer that claims the input (a transfer running over
-// the line) gets the bytes instead, in order, and the buffer stays empty.
+// Received data goes into the input buffer and is announced on the data
+// chain; a consumer that claims the input (a transfer running over the line)
+// gets the bytes instead, in order, and the buffer stays empty.
 class Comport : public QObject {
     Q_OBJECT
 public:
     static constexpr qint64 bufferSize = 16384;
-    using TriggerHandler = std::function<void(TriggerKind kind, int handle)>;
     using InputClaim = std::function<void(const QByteArray &bytes)>;
 
     explicit Comport(QObject *parent = nullptr);
@@ -138,9 +138,7 @@ public:
     bool setStatusTrigger(int handle, int value, bool active);
     void removeTrigger(int handle);
 
-    // Extra handlers see every trigger event after the signals.
-    int registerTriggerHandler(TriggerHandler handler);
-    void deregisterTriggerHandler(int id);
+    ComportEvents &events() { return events_; }
 
     // Searches data as it arrives; true when the text came within the ticks.
     // Without yield no other event of the program is handled meanwhile.
@@ -148,9 +146,11 @@ public:
     // Reads what the device holds and delivers collected events now.
     void processCommunications();
 
-    // While claimed, received bytes go to the claim instead of the buffer.
-    void claimInput(QObject *owner, InputClaim claim);
-    void releaseInput(QObject *owner);
+    // While claimed, received bytes go to the claim instead of the buffer,
+    // starting with those already waiting. The claim is the Claim stage of
+    // the data chain: while one is held another is refused (0, InputClaimed).
+    HandlerToken claimInput(InputClaim claim);
+    void releaseInput(HandlerToken token);
 
     void setLogFolder(const QString &folder);
     bool setLogging(LogState state);
@@ -161,26 +161,18 @@ public:
     QString tracePath() const { return trace_.filePath(); }
 
 signals:
-    // count is the number of bytes now waiting in the input buffer.
-    void dataAvailable(qint64 count);
-    void dataTrigger(int handle);
-    void timerTrigger(int handle);
-    void statusTrigger(int handle);
-    void outputBufferFree(int handle);
+    // Notices for watchers; the events a handler may consume or wrap come
+    // through events().
     // The output queue has emptied.
     void outputDrained();
-    void socketConnected();
-    void socketAccepted();
     // The telnet peer has answered every option we offered at connect time.
     void telnetNegotiated();
-    // The other side went away (socket closed, serial device gone).
-    void disconnected();
-    void socketError(int code, const QString &message);
     // Every received and sent byte, for watchers (data packets, lights).
     void received(const QByteArray &bytes);
     void sent(const QByteArray &bytes);
     void openChanged(bool open);
     // An operation failed or a handler threw; also in lastErrorCode/lastError.
+    // A socket failure also comes through events().error.
     void errorOccurred(int code, const QString &message);
 
 private:
@@ -212,6 +204,7 @@ private:
     void deliverData(const QByteArray &bytes);
     void store(const QByteArray &bytes);
     void fireTrigger(TriggerKind kind, int handle);
+    void handInUnread();
     void readDevice();
     // How much more may be read from the device now (0 while the buffer is full).
     qint64 inputRoom() const;
@@ -256,22 +249,19 @@ private:
     qsizetype outputHead_ = 0; // bytes of output_ already handed to the device
     qint64 queuedInput_ = 0;
     bool readingStopped_ = false;
-    std::deque<Event> events_;
+    std::deque<Event> queue_;
     bool dispatching_ = false;
     bool dispatchPosted_ = false;
     int holdEvents_ = 0;
     struct Waiter {
         TextMatcher matcher;
         bool matched = false;
-        QEventLoop *loop = nullptr;
+        NestedLoop *loop = nullptr;
     };
     Waiter *waiter_ = nullptr;
 
     TriggerTable triggers_;
-    std::map<int, TriggerHandler> handlers_;
-    int nextHandlerId_ = 1;
-    QObject *claimOwner_ = nullptr;
-    InputClaim claim_;
+    ComportEvents events_;
     QTimer breakTimer_;
     QTimer modemPoll_;
     int lastModemLines_ = 0;

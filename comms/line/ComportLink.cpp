@@ -6,9 +6,18 @@ ComportLink::ComportLink(Comport *port, QObject *parent)
     : ByteLink(parent)
     , port_(port)
 {
-    port->claimInput(this, [this](const QByteArray &bytes) { emit received(bytes); });
+    claim_ = port->claimInput([this](const QByteArray &bytes) { emit received(bytes); });
+    if (!claim_) {
+        gone_ = true;
+        return;
+    }
+    // Beside the claim, at the front: the link learns of the loss first and
+    // leaves the event to the window.
+    disconnectWatch_ = port->events().disconnected.add(HandlerStage::Claim, [this](bool) {
+        markGone();
+        return false;
+    });
     connect(port, &Comport::outputDrained, this, &ByteLink::outputDrained);
-    connect(port, &Comport::disconnected, this, &ComportLink::markGone);
     connect(port, &Comport::openChanged, this, [this](bool open) {
         if (!open)
             markGone();
@@ -18,8 +27,10 @@ ComportLink::ComportLink(Comport *port, QObject *parent)
 
 ComportLink::~ComportLink()
 {
-    if (port_)
-        port_->releaseInput(this);
+    if (port_) {
+        port_->releaseInput(claim_);
+        port_->events().disconnected.remove(disconnectWatch_);
+    }
 }
 
 void ComportLink::send(const QByteArray &bytes)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "comms/events/HandlerChain.h"
 #include "comms/link/ByteLink.h"
 
 #include <QPointer>
@@ -8,7 +9,9 @@ class Comport;
 
 // The port as a ByteLink for the transfer engines. While it exists it holds
 // the port's input: every received byte goes to received(), in order, and
-// none to the terminal. Destroying it hands the input back.
+// none to the terminal. Destroying it hands the input back. When another
+// link already holds the input the port refuses (errorOccurred says so) and
+// this link is not connected.
 class ComportLink : public ByteLink {
     Q_OBJECT
 public:
@@ -24,5 +27,7 @@ private:
     void markGone();
 
     QPointer<Comport> port_;
+    HandlerToken claim_ = 0;
+    HandlerToken disconnectWatch_ = 0;
     bool gone_ = false;
 };

@@ -43,6 +43,7 @@ inline constexpr int DeviceGone = 1003;
 inline constexpr int IoError = 1004;
 inline constexpr int HandlerFailed = 1005;
 inline constexpr int OutputFull = 1006;
+inline constexpr int InputClaimed = 1007;
 inline constexpr int NoAddress = 10049;
 inline constexpr int AddressInUse = 10048;
 inline constexpr int NetworkUnreachable = 10051;

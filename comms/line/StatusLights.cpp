@@ -24,9 +24,14 @@ StatusLights::StatusLights(Comport *port, QObject *parent)
     });
     connect(port, &Comport::received, this, [this] { flash(true); });
     connect(port, &Comport::sent, this, [this] { flash(false); });
-    connect(port, &Comport::socketConnected, this, &StatusLights::poll);
-    connect(port, &Comport::socketAccepted, this, &StatusLights::poll);
-    connect(port, &Comport::disconnected, this, &StatusLights::poll);
+    const auto poll = [this] {
+        this->poll();
+        return false;
+    };
+    watches_.push_back(port->events().connected.attach(HandlerStage::Watchers, poll));
+    watches_.push_back(port->events().accepted.attach(HandlerStage::Watchers, poll));
+    watches_.push_back(
+        port->events().disconnected.attach(HandlerStage::Watchers, [poll](bool) { return poll(); }));
 }
 
 void StatusLights::setMonitoring(bool on)

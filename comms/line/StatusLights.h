@@ -1,8 +1,12 @@
 #pragma once
 
+#include "comms/events/HandlerChain.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
+
+#include <vector>
 
 class Comport;
 
@@ -48,4 +52,5 @@ private:
     QTimer pollTimer_;
     QTimer rxTimer_;
     QTimer txTimer_;
+    std::vector<HandlerRegistration> watches_;
 };

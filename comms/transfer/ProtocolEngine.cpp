@@ -13,6 +13,12 @@ ProtocolEngine::ProtocolEngine(QObject *parent)
     : QObject(parent)
 {
     connect(&statusTimer_, &QTimer::timeout, this, [this] { emit statusChanged(status()); });
+    // The transfer goes on whatever a handler does; a failure is reported.
+    const auto report
+        = [](const QString &reason) { qWarning("A transfer event handler failed: %s", qPrintable(reason)); };
+    events_.nextFile.setFailureReport(report);
+    events_.accept.setFailureReport(report);
+    events_.finish.setFailureReport(report);
 }
 
 ProtocolEngine::~ProtocolEngine()
@@ -63,7 +69,7 @@ bool ProtocolEngine::start(bool sending, const QByteArray &alreadyReceived)
         return false;
     }
     sendQueue_.clear();
-    if (sending && !nextFileHandler_) {
+    if (sending && events_.nextFile.isEmpty()) {
         if (!fileName_.isEmpty())
             sendQueue_ << fileName_;
         else
@@ -85,7 +91,7 @@ void ProtocolEngine::failToStart()
 {
     QTimer::singleShot(0, this, [this] {
         emit error(TransferResult::NotReady);
-        emit finished(TransferResult::NotReady);
+        events_.finish.dispatch(TransferResult::NotReady);
     });
 }
 
@@ -105,7 +111,7 @@ void ProtocolEngine::engineFinished(int code)
     emit statusChanged(idleStatus_);
     if (code != TransferResult::Success)
         emit error(code);
-    emit finished(code);
+    events_.finish.dispatch(code);
 }
 
 QStringList ProtocolEngine::filesFromMask() const
@@ -128,8 +134,9 @@ QStringList ProtocolEngine::filesFromMask() const
 
 QString ProtocolEngine::nextFileToSend()
 {
-    if (nextFileHandler_)
-        return nextFileHandler_().left(255);
+    QString path;
+    if (events_.nextFile.dispatch(path))
+        return path.left(255);
     if (sendQueue_.isEmpty())
         return {};
     return sendQueue_.takeFirst();
@@ -137,7 +144,8 @@ QString ProtocolEngine::nextFileToSend()
 
 bool ProtocolEngine::acceptIncoming(const QString &localPath)
 {
-    const bool ok = !acceptHandler_ || acceptHandler_(localPath);
+    bool ok = true;
+    events_.accept.dispatch(localPath, ok);
     if (ok) {
         acceptedFileName_ = localPath;
         storedName_ = QDir(destinationDir_.isEmpty() ? QDir::currentPath() : destinationDir_)

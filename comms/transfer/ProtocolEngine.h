@@ -1,5 +1,6 @@
 #pragma once
 
+#include "comms/events/HandlerChain.h"
 #include "comms/link/ByteLink.h"
 #include "comms/transfer/IncomingFile.h"
 #include "comms/transfer/ProtLog.h"
@@ -11,7 +12,6 @@
 #include <QStringList>
 #include <QTimer>
 
-#include <functional>
 #include <memory>
 
 // The transfer engine object the program talks to: protocol type, file name,
@@ -20,8 +20,19 @@
 class ProtocolEngine : public QObject, private TransferHost {
     Q_OBJECT
 public:
-    using NextFileHandler = std::function<QString()>;
-    using AcceptHandler = std::function<bool(const QString &localPath)>;
+    // The events a handler answers or wraps (see HandlerChain for the order).
+    // nextFile: a handler that supplies the next file to send sets the path
+    // (empty: no more files) and consumes the event; when none does, the
+    // files come from the file name, or from the file mask (wildcards
+    // allowed in its last part).
+    // accept: a handler that decides on a file to receive sets the answer
+    // and consumes the event; when none does, the file is accepted.
+    // finish: the transfer is over, with its TransferResult code.
+    struct Events {
+        HandlerChain<QString &> nextFile;
+        HandlerChain<const QString &, bool &> accept;
+        HandlerChain<int> finish;
+    };
 
     explicit ProtocolEngine(QObject *parent = nullptr);
     ~ProtocolEngine() override;
@@ -44,11 +55,7 @@ public:
 
     ProtLog &history() { return history_; }
 
-    // The next-file event; without a handler the files come from the file
-    // name, or from the file mask (wildcards allowed in its last part).
-    void setNextFileHandler(NextFileHandler handler) { nextFileHandler_ = std::move(handler); }
-    // The accept event; without a handler every file is accepted.
-    void setAcceptHandler(AcceptHandler handler) { acceptHandler_ = std::move(handler); }
+    Events &events() { return events_; }
 
     // Start a transfer. When it cannot start (no link, no protocol, one
     // running, protocol unavailable) the error and finish events follow with
@@ -69,7 +76,6 @@ public:
 signals:
     void accepted(const QString &localPath);
     void error(int code);
-    void finished(int code);
     void statusChanged(const TransferStatus &status);
 
 private:
@@ -91,8 +97,7 @@ private:
     QString destinationDir_;
     ProtocolOptions options_;
     ProtLog history_;
-    NextFileHandler nextFileHandler_;
-    AcceptHandler acceptHandler_;
+    Events events_;
     std::unique_ptr<TransferEngine> engine_;
     QStringList sendQueue_;
     QString acceptedFileName_;

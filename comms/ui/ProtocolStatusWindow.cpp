@@ -92,13 +92,17 @@ void ProtocolStatusWindow::attach(ProtocolEngine *engine)
 {
     if (engine_)
         disconnect(engine_, nullptr, this, nullptr);
+    finishWatch_.reset();
     engine_ = engine;
     result_->clear();
     result_->hide();
     if (!engine)
         return;
     connect(engine, &ProtocolEngine::statusChanged, this, &ProtocolStatusWindow::showStatus);
-    connect(engine, &ProtocolEngine::finished, this, &ProtocolStatusWindow::showFinished);
+    finishWatch_ = engine->events().finish.attach(HandlerStage::Watchers, [this](int code) {
+        showFinished(code);
+        return false;
+    });
     showStatus(engine->status());
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "comms/events/HandlerChain.h"
 #include "comms/transfer/TransferTypes.h"
 
 #include <QPointer>
@@ -43,6 +44,7 @@ private:
     void updateTitle(bool sending);
 
     QPointer<ProtocolEngine> engine_;
+    HandlerRegistration finishWatch_;
     bool brief_ = false;
     QFormLayout *details_;
     QLabel *fileName_;

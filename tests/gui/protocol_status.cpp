@@ -12,6 +12,7 @@
 #include "shell/RecordingPrompt.h"
 #include "shell/TLog.h"
 #include "shell/settings/SettingsStore.h"
+#include "support/ChainSpy.h"
 #include "support/LinkPair.h"
 #include "support/TestFiles.h"
 
@@ -116,7 +117,7 @@ private slots:
         QCOMPARE(labelText(window, "fileSize"), QStringLiteral("400"));
         QCOMPARE(window.windowTitle(), QStringLiteral("Ascii upload"));
         QVERIFY(window.findChild<QPushButton *>(QStringLiteral("cancel"))->isEnabled());
-        QSignalSpy finished(&engine, &ProtocolEngine::finished);
+        ChainSpy<int> finished(engine.events().finish);
         QVERIFY(finished.wait(30000));
         QCOMPARE(labelText(window, "bytesDone"), QStringLiteral("400"));
         QCOMPARE(progress->value(), progress->maximum());
@@ -161,7 +162,7 @@ private slots:
         SendingWindow s(ProtocolType::Xmodem1K, QByteArray(5000, 'y'));
         ProtocolEngine &engine = s.engine;
         ProtocolStatusWindow &window = s.window;
-        QSignalSpy finished(&engine, &ProtocolEngine::finished);
+        ChainSpy<int> finished(engine.events().finish);
         QVERIFY(engine.startTransmit());
         auto *cancel = window.findChild<QPushButton *>(QStringLiteral("cancel"));
         QTRY_VERIFY(cancel->isEnabled());

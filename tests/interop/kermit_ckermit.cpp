@@ -2,6 +2,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "support/EngineFiles.h"
 #include "support/KermitPeers.h"
 
 // Our Kermit against C-Kermit on a pseudo-terminal pair, both directions.
@@ -99,7 +100,7 @@ private slots:
             paths << QDir(src.path()).filePath(name);
         ProtocolEngine out;
         configure(out, 2000, 4);
-        out.setNextFileHandler([&paths] { return paths.isEmpty() ? QString() : paths.takeFirst(); });
+        sendInOrder(out, paths);
         PeerOutcome r = runOverPty(out, true, QStringLiteral("kermit"),
             kermitArgs(QStringLiteral(", set window 4"), false) << QStringLiteral("-r"), dst.path());
         QVERIFY2(r.engineCode == 0, qPrintable(describe(out, r)));

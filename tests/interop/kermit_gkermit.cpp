@@ -5,9 +5,9 @@
 #include <QTest>
 
 #include "comms/link/IoDeviceLink.h"
+#include "support/ChainSpy.h"
+#include "support/EngineFiles.h"
 #include "support/KermitPeers.h"
-
-#include <QSignalSpy>
 
 // Our Kermit against G-Kermit over a pipe pair, both directions.
 class KermitGkermitTest : public QObject {
@@ -114,7 +114,7 @@ private slots:
         ProtocolEngine out;
         configure(out, 1000, 4, false);
         QStringList queue = paths;
-        out.setNextFileHandler([&queue] { return queue.isEmpty() ? QString() : queue.takeFirst(); });
+        sendInOrder(out, queue);
         PeerOutcome r = runOverPipes(
             out, true, QStringLiteral("gkermit"), {QStringLiteral("-r"), QStringLiteral("-q")}, dst.path());
         QVERIFY2(r.engineCode == 0, qPrintable(describe(out, r)));
@@ -205,7 +205,7 @@ private slots:
         QVERIFY(peer.waitForStarted(30000));
         IoDeviceLink link(&peer);
         engine.setLink(&link);
-        QSignalSpy finished(&engine, &ProtocolEngine::finished);
+        ChainSpy<int> finished(engine.events().finish);
         connect(&engine, &ProtocolEngine::statusChanged, &peer, [&peer](const TransferStatus &st) {
             if (st.bytesDone > 100000)
                 peer.kill();

@@ -7,7 +7,9 @@
 #include "comms/line/Comport.h"
 #include "comms/line/ComportLink.h"
 #include "comms/line/DataPacket.h"
+#include "support/ChainSpy.h"
 #include "support/LinePeers.h"
+#include "support/LineReader.h"
 
 #include <unistd.h>
 
@@ -35,16 +37,6 @@ struct FarEnd {
     {
         port.write(bytes);
         port.flush();
-    }
-};
-
-// Reads the port's input buffer whenever data is announced, as a terminal does.
-struct Reader {
-    QByteArray got;
-    explicit Reader(Comport &port)
-    {
-        QObject::connect(
-            &port, &Comport::dataAvailable, [this, &port](qint64 count) { got += port.getBlock(count); });
     }
 };
 
@@ -81,7 +73,7 @@ private slots:
     // a settings change in between that applies to the open line.
     void bothDirectionsEveryByte()
     {
-        Reader reader(*port_);
+        LineReader reader(*port_);
         const QByteArray data = pattern(3 * Comport::bufferSize + 1000);
         far_->send(data);
         QTRY_COMPARE_WITH_TIMEOUT(reader.got.size(), data.size(), 60000);
@@ -127,10 +119,12 @@ private slots:
         QVERIFY(loose > 0 && strict > 0 && loose != strict);
         QList<int> fired;
         QByteArray bufferedAtFire;
-        connect(port_, &Comport::dataTrigger, this, [&](int handle) {
-            fired << handle;
-            bufferedAtFire = port_->getBlock(Comport::bufferSize);
-        });
+        const HandlerRegistration handler
+            = port_->events().dataTrigger.attach(HandlerStage::Window, [&](int handle) {
+                  fired << handle;
+                  bufferedAtFire = port_->getBlock(Comport::bufferSize);
+                  return false;
+              });
         far_->send("Welcome\r\nLoG");
         QTRY_VERIFY_WITH_TIMEOUT(port_->charReady() > 0, 20000);
         QTest::qWait(100);
@@ -152,21 +146,20 @@ private slots:
     {
         const int timer = port_->addTimerTrigger();
         const int other = port_->addTimerTrigger();
-        QList<int> fired;
-        connect(port_, &Comport::timerTrigger, this, [&](int handle) { fired << handle; });
+        ChainSpy<int> fired(port_->events().timerTrigger);
         QList<int> handled;
-        const int id = port_->registerTriggerHandler([&](TriggerKind kind, int handle) {
-            if (kind == TriggerKind::Timer)
-                handled << handle;
+        const HandlerToken token = port_->events().timerTrigger.add(HandlerStage::Window, [&](int handle) {
+            handled << handle;
+            return false;
         });
         port_->setTimerTrigger(timer, 2, true);
         port_->setTimerTrigger(other, 2, true);
         port_->setTimerTrigger(other, 2, false);
-        QTRY_COMPARE_WITH_TIMEOUT(fired, QList<int>{timer}, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(fired.size(), 1, 20000);
         QTest::qWait(300);
-        QCOMPARE(fired, QList<int>{timer});
+        QCOMPARE(fired, (QList<QList<QVariant>>{{timer}}));
         QCOMPARE(handled, QList<int>{timer});
-        port_->deregisterTriggerHandler(id);
+        QVERIFY(port_->events().timerTrigger.remove(token));
         port_->setTimerTrigger(timer, 1, true);
         QTRY_COMPARE_WITH_TIMEOUT(fired.size(), 2, 20000);
         QCOMPARE(handled.size(), 1);
@@ -184,7 +177,7 @@ private slots:
     {
         port_->setSoftwareFlow(SoftwareFlow::Transmit);
         const int trigger = port_->addStatusTrigger(StatusTriggerType::OutputFree);
-        QSignalSpy freeSpy(port_, &Comport::outputBufferFree);
+        ChainSpy<int> freeSpy(port_->events().statusTrigger);
         far_->send("\x13");
         QTest::qWait(300);
         const QByteArray data = pattern(Comport::bufferSize + 5000);
@@ -229,14 +222,17 @@ private slots:
     // the trigger text, even in the same read, goes to the transfer only.
     void linkTakesInputFromTrigger()
     {
-        Reader terminal(*port_);
+        LineReader terminal(*port_);
         std::unique_ptr<ComportLink> link;
         QByteArray engine;
         port_->addDataTrigger("rz\r", false);
-        connect(port_, &Comport::dataTrigger, this, [&] {
-            link = std::make_unique<ComportLink>(port_);
-            connect(link.get(), &ByteLink::received, this, [&](const QByteArray &bytes) { engine += bytes; });
-        });
+        const HandlerRegistration handler
+            = port_->events().dataTrigger.attach(HandlerStage::Window, [&](int) {
+                  link = std::make_unique<ComportLink>(port_);
+                  connect(link.get(), &ByteLink::received, this,
+                      [&](const QByteArray &bytes) { engine += bytes; });
+                  return false;
+              });
         const QByteArray binary = pattern(50000);
         far_->send("hello rz\r" + binary);
         QTRY_COMPARE_WITH_TIMEOUT(engine.size(), binary.size(), 60000);
@@ -254,8 +250,8 @@ private slots:
     // announced only afterwards, a due timer waits its turn.
     void waitForStringWithoutYield()
     {
-        QSignalSpy available(port_, &Comport::dataAvailable);
-        QSignalSpy timers(port_, &Comport::timerTrigger);
+        ChainSpy<const QByteArray &, qint64> available(port_->events().data);
+        ChainSpy<int> timers(port_->events().timerTrigger);
         const int timer = port_->addTimerTrigger();
         port_->setTimerTrigger(timer, 1, true);
         far_->send("Some text then PROMPT> ");
@@ -343,8 +339,8 @@ private slots:
     // The far end vanishing closes the line and reports it once.
     void farEndCloses()
     {
-        Reader reader(*port_);
-        QSignalSpy gone(port_, &Comport::disconnected);
+        LineReader reader(*port_);
+        ChainSpy<bool> gone(port_->events().disconnected);
         far_->send("last words");
         QTRY_COMPARE_WITH_TIMEOUT(reader.got, QByteArray("last words"), 20000);
         delete far_;
@@ -370,17 +366,17 @@ private slots:
         QSignalSpy errors(port_, &Comport::errorOccurred);
         QByteArray got;
         int failures = 0;
-        connect(port_, &Comport::dataAvailable, this, [&](qint64 count) {
+        bool allRefused = false;
+        port_->events().data.add(HandlerStage::Window, [&](const QByteArray &, qint64 count) -> bool {
             got += port_->getBlock(count);
             if (failures++ > 0)
-                return;
-            QVERIFY(!port_->setTimerTrigger(stale, 1, true));
-            QVERIFY(!port_->setStatusTrigger(stale, 0, true));
-            QCOMPARE(port_->addDataTrigger(QByteArray(), false), 0);
+                return false;
+            allRefused = !port_->setTimerTrigger(stale, 1, true) && !port_->setStatusTrigger(stale, 0, true)
+                && port_->addDataTrigger(QByteArray(), false) == 0;
             throw std::runtime_error("handler fault");
         });
         QList<int> timers;
-        connect(port_, &Comport::timerTrigger, this, [&](int handle) {
+        port_->events().timerTrigger.add(HandlerStage::Window, [&](int handle) -> bool {
             timers << handle;
             throw 42;
         });
@@ -388,6 +384,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(got, QByteArray("first"), 20000);
         QTRY_VERIFY_WITH_TIMEOUT(errors.size() >= 4, 5000);
         QVERIFY(port_->lastError().contains(QStringLiteral("handler fault")));
+        QVERIFY(allRefused);
         far_->send("second");
         QTRY_COMPARE_WITH_TIMEOUT(got, QByteArray("firstsecond"), 20000);
         QVERIFY(port_->setTimerTrigger(timer, 1, true));
@@ -400,7 +397,7 @@ private slots:
     // is dropped and the next start is found.
     void dataPacketWithoutEndIsCapped()
     {
-        Reader reader(*port_);
+        LineReader reader(*port_);
         DataPacket packet(port_);
         packet.setStartString("Wing");
         packet.setEndString("ATE>");
@@ -429,7 +426,7 @@ private slots:
         QVERIFY(!port_->waitForString("never sent", 36, false, false));
         QCoreApplication::processEvents();
         QVERIFY2(port_->charReady() <= Comport::bufferSize, qPrintable(QString::number(port_->charReady())));
-        Reader reader(*port_);
+        LineReader reader(*port_);
         reader.got = port_->getBlock(port_->charReady());
         QTRY_COMPARE_WITH_TIMEOUT(reader.got.size(), 1 << 20, 20000);
         QCOMPARE(reader.got, pattern(1 << 20));

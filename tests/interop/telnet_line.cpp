@@ -1,7 +1,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -9,7 +8,9 @@
 
 #include "comms/line/Comport.h"
 #include "comms/line/StatusLights.h"
+#include "support/ChainSpy.h"
 #include "support/LinePeers.h"
+#include "support/LineReader.h"
 #include "support/ProcessMemory.h"
 
 namespace {
@@ -22,15 +23,6 @@ QByteArray everyByte(int repeats)
             out.append(static_cast<char>(i));
     return out;
 }
-
-struct Reader {
-    QByteArray got;
-    explicit Reader(Comport &port)
-    {
-        QObject::connect(
-            &port, &Comport::dataAvailable, [this, &port](qint64 count) { got += port.getBlock(count); });
-    }
-};
 
 void configureClient(Comport &port, quint16 tcpPort, bool telnet = true)
 {
@@ -84,8 +76,8 @@ private slots:
         configureClient(port, telnetd.port());
         port.setTerminalType("VT100");
         port.setWindowSize(90, 20);
-        Reader reader(port);
-        QSignalSpy connected(&port, &Comport::socketConnected);
+        LineReader reader(port);
+        ChainSpy<> connected(port.events().connected);
         port.open();
         QTRY_COMPARE_WITH_TIMEOUT(connected.count(), 1, 30000);
         QTRY_VERIFY_WITH_TIMEOUT(reader.got.contains("TERM="), 30000);
@@ -107,8 +99,8 @@ private slots:
     {
         Comport port;
         configureServer(port);
-        Reader reader(port);
-        QSignalSpy accepted(&port, &Comport::socketAccepted);
+        LineReader reader(port);
+        ChainSpy<> accepted(port.events().accepted);
         port.open();
         QVERIFY(port.listeningPort() != 0);
         QVERIFY(!port.dcd());
@@ -134,15 +126,15 @@ private slots:
         server.open();
         Comport client;
         configureClient(client, server.listeningPort());
-        Reader atServer(server);
-        Reader atClient(client);
+        LineReader atServer(server);
+        LineReader atClient(client);
         StatusLights lights(&client);
         lights.setMonitoring(true);
         bool rxdLit = false;
         connect(
             &lights, &StatusLights::changed, this, [&](const StatusLights::State &s) { rxdLit |= s.rxd; });
-        QSignalSpy connected(&client, &Comport::socketConnected);
-        QSignalSpy accepted(&server, &Comport::socketAccepted);
+        ChainSpy<> connected(client.events().connected);
+        ChainSpy<> accepted(server.events().accepted);
         client.open();
         QTRY_COMPARE_WITH_TIMEOUT(connected.count(), 1, 30000);
         QTRY_COMPARE_WITH_TIMEOUT(accepted.count(), 1, 30000);
@@ -166,7 +158,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!lights.state().rxd && !lights.state().txd, 30000);
 
         // The client leaving is one disconnect; the server goes on listening.
-        QSignalSpy gone(&server, &Comport::disconnected);
+        ChainSpy<bool> gone(server.events().disconnected);
         client.close();
         QTRY_COMPARE_WITH_TIMEOUT(gone.count(), 1, 30000);
         QVERIFY(server.isOpen());
@@ -181,8 +173,8 @@ private slots:
         QVERIFY(echo.start(QStringLiteral("/bin/cat")));
         Comport port;
         configureClient(port, echo.port(), false);
-        Reader reader(port);
-        QSignalSpy connected(&port, &Comport::socketConnected);
+        LineReader reader(port);
+        ChainSpy<> connected(port.events().connected);
         port.open();
         QTRY_COMPARE_WITH_TIMEOUT(connected.count(), 1, 30000);
         const QByteArray data = everyByte(64);
@@ -200,8 +192,8 @@ private slots:
         QTcpSocket *&peer = host.peer;
         Comport port;
         configureClient(port, host.serverPort());
-        Reader reader(port);
-        QSignalSpy gone(&port, &Comport::disconnected);
+        LineReader reader(port);
+        ChainSpy<bool> gone(port.events().disconnected);
         port.open();
         QTRY_VERIFY_WITH_TIMEOUT(peer != nullptr, 30000);
         peer->write("one\xff");
@@ -300,7 +292,7 @@ private slots:
         closed.close();
         Comport client;
         configureClient(client, unused);
-        QSignalSpy failed(&client, &Comport::socketError);
+        ChainSpy<int, const QString &> failed(client.events().error);
         client.open();
         QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 1, 30000);
         QCOMPARE(failed.first().first().toInt(), ComportCode::ConnectionRefused);

@@ -1,10 +1,11 @@
 #include <QDir>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "comms/transfer/ProtocolEngine.h"
 #include "comms/transfer/xmodem/XmodemBlock.h"
+#include "support/ChainSpy.h"
+#include "support/EngineFiles.h"
 #include "support/TestFiles.h"
 #include "support/ZmodemPeer.h"
 
@@ -123,7 +124,7 @@ private slots:
             QVERIFY2(peer.start(ZmodemPeer::Line(line), program, peerArgs + (batch ? QStringList() : names),
                          to.path()),
                 qPrintable(peer.error()));
-            engine.setNextFileHandler([&paths] { return paths.isEmpty() ? QString() : paths.takeFirst(); });
+            sendInOrder(engine, paths);
         } else {
             const QString program = batch ? QStringLiteral("sb") : QStringLiteral("sx");
             QVERIFY2(peer.start(ZmodemPeer::Line(line), program, peerArgs + paths, from.path()),
@@ -132,7 +133,7 @@ private slots:
             engine.setFileName(names.first());
         }
         engine.setLink(peer.link());
-        QSignalSpy finished(&engine, &ProtocolEngine::finished);
+        ChainSpy<int> finished(engine.events().finish);
         QVERIFY(weSend ? engine.startTransmit() : engine.startReceive());
         QTRY_VERIFY_WITH_TIMEOUT(!finished.isEmpty(), transferTimeoutMs);
         QTRY_VERIFY_WITH_TIMEOUT(peer.hasExited(), 30000);

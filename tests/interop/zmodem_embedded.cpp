@@ -1,10 +1,10 @@
 #include <QFile>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include "comms/transfer/ProtocolEngine.h"
+#include "support/ChainSpy.h"
 #include "support/LinkPair.h"
 
 // A small receiver of the kind found in boot loaders, written here from the
@@ -296,7 +296,7 @@ private slots:
         engine.options().zmodem8K = eightK;
         engine.setFileName(path);
         engine.setLink(&links.a);
-        QSignalSpy finished(&engine, &ProtocolEngine::finished);
+        ChainSpy<int> finished(engine.events().finish);
         QVERIFY(engine.startTransmit());
         receiver.start();
         QTRY_VERIFY_WITH_TIMEOUT(!finished.isEmpty(), 60000);

@@ -1,10 +1,11 @@
 #include <QFile>
 #include <QRandomGenerator>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "comms/transfer/ProtocolEngine.h"
+#include "support/ChainSpy.h"
+#include "support/EngineFiles.h"
 #include "support/TestFiles.h"
 #include "support/ZmodemPeer.h"
 
@@ -107,7 +108,7 @@ private slots:
             QVERIFY2(
                 peer.start(ZmodemPeer::Line(line), QStringLiteral("rz"), {QStringLiteral("-q")}, to.path()),
                 qPrintable(peer.error()));
-            engine.setNextFileHandler([&queue] { return queue.isEmpty() ? QString() : queue.takeFirst(); });
+            sendInOrder(engine, queue);
         } else {
             QStringList args{QStringLiteral("-q")};
             if (eightK)
@@ -117,7 +118,7 @@ private slots:
             engine.setDestinationDirectory(to.path());
         }
         engine.setLink(peer.link());
-        QSignalSpy finished(&engine, &ProtocolEngine::finished);
+        ChainSpy<int> finished(engine.events().finish);
         QVERIFY(weSend ? engine.startTransmit() : engine.startReceive());
         QTRY_VERIFY_WITH_TIMEOUT(!finished.isEmpty(), transferTimeoutMs);
         QTRY_VERIFY_WITH_TIMEOUT(peer.hasExited(), 30000);

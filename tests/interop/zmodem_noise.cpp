@@ -1,11 +1,11 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "comms/transfer/ProtocolEngine.h"
+#include "support/ChainSpy.h"
 #include "support/LinkPair.h"
 #include "support/NoiseRelay.h"
 #include "support/TestFiles.h"
@@ -21,8 +21,8 @@ constexpr int transferTimeoutMs = 300000;
 struct Ends {
     ProtocolEngine sender;
     ProtocolEngine receiver;
-    QSignalSpy sent{&sender, &ProtocolEngine::finished};
-    QSignalSpy received{&receiver, &ProtocolEngine::finished};
+    ChainSpy<int> sent{sender.events().finish};
+    ChainSpy<int> received{receiver.events().finish};
 };
 
 // The receiver's verdict must match the file it leaves behind.
@@ -125,7 +125,7 @@ private slots:
         engine.setLink(&ours.b);
         engine.setFileName(f.fileName());
         engine.setDestinationDirectory(to.path());
-        QSignalSpy finished(&engine, &ProtocolEngine::finished);
+        ChainSpy<int> finished(engine.events().finish);
         QVERIFY(weSend ? engine.startTransmit() : engine.startReceive());
         QTRY_VERIFY_WITH_TIMEOUT(!finished.isEmpty(), transferTimeoutMs);
         const int code = finished.first().first().toInt();
@@ -172,8 +172,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(canceller.status().bytesDone > 100000, 60000);
         canceller.cancel();
         QTRY_VERIFY_WITH_TIMEOUT(!ends.sent.isEmpty() && !ends.received.isEmpty(), 60000);
-        QSignalSpy &cancelled = senderCancels ? ends.received : ends.sent;
-        QSignalSpy &cancelling = senderCancels ? ends.sent : ends.received;
+        ChainSpy<int> &cancelled = senderCancels ? ends.received : ends.sent;
+        ChainSpy<int> &cancelling = senderCancels ? ends.sent : ends.received;
         QCOMPARE(cancelling.first().first().toInt(), int(TransferResult::CancelledLocally));
         QCOMPARE(cancelled.first().first().toInt(), int(TransferResult::CancelledByRemote));
         QCOMPARE(QDir(to.path()).entryList(QDir::Files), QStringList());

@@ -2,12 +2,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include "comms/transfer/ProtocolEngine.h"
+#include "support/ChainSpy.h"
+#include "support/EngineFiles.h"
 #include "support/TestFiles.h"
 #include "support/ZmodemPeer.h"
 
@@ -37,7 +38,7 @@ int run(ProtocolEngine &engine, ZmodemPeer &peer, bool weSend, const QString &pr
         return -1;
     }
     engine.setLink(peer.link());
-    QSignalSpy finished(&engine, &ProtocolEngine::finished);
+    ChainSpy<int> finished(engine.events().finish);
     QTimer poll;
     if (whileRunning) {
         QObject::connect(&poll, &QTimer::timeout, whileRunning);
@@ -102,7 +103,7 @@ private slots:
         ProtocolEngine engine;
         ZmodemPeer peer;
         engine.setDestinationDirectory(to.path());
-        engine.setAcceptHandler([](const QString &path) { return !path.endsWith(QLatin1String("b.bin")); });
+        acceptWhen(engine, [](const QString &path) { return !path.endsWith(QLatin1String("b.bin")); });
         QCOMPARE(run(engine, peer, false, QStringLiteral("sz"), args, from.path()), 0);
         QCOMPARE(QDir(to.path()).entryList(QDir::Files), (QStringList{"a.bin", "c.bin"}));
         QCOMPARE(TestFiles::read(to.filePath("c.bin")), TestFiles::read(from.filePath("c.bin")));

@@ -26,7 +26,10 @@ BPlusPair::BPlusPair(
     terminal.setLink(terminalLink);
     terminal.setDestinationDirectory(terminalDir);
     hostFiles.dir = hostDir;
-    QObject::connect(&terminal, &ProtocolEngine::finished, [this](int code) { terminalCode = code; });
+    terminal.events().finish.add(HandlerStage::Watchers, [this](int code) {
+        terminalCode = code;
+        return false;
+    });
 }
 
 BPlusPair::~BPlusPair() = default;

@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QSerialPort>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -17,8 +16,11 @@ namespace {
 PeerOutcome await(ProtocolEngine &engine, QProcess &peer, int timeoutMs, QIODevice *extraOutput = nullptr)
 {
     PeerOutcome outcome;
-    QObject::connect(
-        &engine, &ProtocolEngine::finished, &engine, [&outcome](int code) { outcome.engineCode = code; });
+    const HandlerRegistration finished
+        = engine.events().finish.attach(HandlerStage::Watchers, [&outcome](int code) {
+              outcome.engineCode = code;
+              return false;
+          });
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < timeoutMs && (outcome.engineCode < 0 || peer.state() != QProcess::NotRunning)) {

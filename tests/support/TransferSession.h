@@ -1,6 +1,7 @@
 #pragma once
 
 #include "comms/transfer/ProtocolEngine.h"
+#include "support/EngineFiles.h"
 #include "support/LinkPair.h"
 #include "support/NoiseRelay.h"
 
@@ -28,33 +29,42 @@ struct TransferSession {
             toRelay.close();
             fromRelay.close();
         });
-        QObject::connect(&sender, &ProtocolEngine::finished, &sender, [this](int c) { sendCode = c; });
-        QObject::connect(&receiver, &ProtocolEngine::finished, &receiver, [this](int c) { receiveCode = c; });
+        sender.events().finish.add(HandlerStage::Watchers, [this](int c) {
+            sendCode = c;
+            quitWhenDone();
+            return false;
+        });
+        receiver.events().finish.add(HandlerStage::Watchers, [this](int c) {
+            receiveCode = c;
+            quitWhenDone();
+            return false;
+        });
     }
     // Runs both ends until both finish; false on time-out. An event loop of
     // its own, as polling would add a pause to every exchange.
     bool run(int timeoutMs = 120000)
     {
         QEventLoop loop;
-        const auto quitWhenDone = [this, &loop] {
-            if (done())
-                loop.quit();
-        };
-        QObject::connect(&sender, &ProtocolEngine::finished, &loop, quitWhenDone);
-        QObject::connect(&receiver, &ProtocolEngine::finished, &loop, quitWhenDone);
+        loop_ = &loop;
         QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
         receiver.startReceive();
         sender.startTransmit();
         if (!done())
             loop.exec();
+        loop_ = nullptr;
         return done();
     }
     bool done() const { return sendCode >= 0 && receiveCode >= 0; }
+    void quitWhenDone()
+    {
+        if (done() && loop_)
+            loop_->quit();
+    }
     // Sends these files in turn.
     void sendFiles(const QStringList &paths)
     {
         queue = paths;
-        sender.setNextFileHandler([this] { return queue.isEmpty() ? QString() : queue.takeFirst(); });
+        sendInOrder(sender, queue);
     }
     QStringList received() const { return QDir(dst.path()).entryList(QDir::Files | QDir::Hidden); }
 
@@ -64,4 +74,5 @@ struct TransferSession {
     ProtocolEngine sender, receiver;
     QStringList queue;
     int sendCode = -1, receiveCode = -1;
+    QEventLoop *loop_ = nullptr;
 };

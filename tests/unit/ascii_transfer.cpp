@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "comms/transfer/ProtocolEngine.h"
+#include "support/ChainSpy.h"
 #include "support/LinkPair.h"
 #include "support/TestFiles.h"
 
@@ -37,7 +38,7 @@ struct AsciiSide {
     }
     int run()
     {
-        QSignalSpy finished(&engine, &ProtocolEngine::finished);
+        ChainSpy<int> finished(engine.events().finish);
         if (!finished.wait(waitMs))
             return -1;
         return finished.first().first().toInt();

@@ -281,7 +281,11 @@ private slots:
                 }
             }
         });
-        connect(&pair.terminal, &ProtocolEngine::finished, this, [&] { engineHasLine = false; });
+        const HandlerRegistration done
+            = pair.terminal.events().finish.attach(HandlerStage::Watchers, [&](int) {
+                  engineHasLine = false;
+                  return false;
+              });
         links.b.send("Welcome to the host\r\n");
         pair.hostFiles.sendPath = hostPath("file.bin");
         pair.startHost(true);

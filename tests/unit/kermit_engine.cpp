@@ -1,11 +1,12 @@
 #include <QDir>
 #include <QFileInfo>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "comms/transfer/ProtocolEngine.h"
 #include "comms/transfer/kermit/KermitPacket.h"
+#include "support/ChainSpy.h"
+#include "support/EngineFiles.h"
 #include "support/KermitPeers.h"
 #include "support/KermitSession.h"
 #include "support/LinkPair.h"
@@ -27,7 +28,7 @@ private slots:
         QStringList paths;
         for (int i = 0; i < contents.size(); ++i)
             paths << TestFiles::writeIn(s.src.path(), QStringLiteral("f%1.dat").arg(i), contents[i]);
-        s.sender.setNextFileHandler([&paths] { return paths.isEmpty() ? QString() : paths.takeFirst(); });
+        sendInOrder(s.sender, paths);
         QVERIFY(s.run());
         QCOMPARE(s.sendCode, 0);
         QCOMPARE(s.receiveCode, 0);
@@ -66,7 +67,7 @@ private slots:
         TestFiles::writeIn(s.dst.path(), QStringLiteral("a.txt"), "old");
         QStringList paths{TestFiles::writeIn(s.src.path(), QStringLiteral("a.txt"), "new"),
             TestFiles::writeIn(s.src.path(), QStringLiteral("b.txt"), "second")};
-        s.sender.setNextFileHandler([&paths] { return paths.isEmpty() ? QString() : paths.takeFirst(); });
+        sendInOrder(s.sender, paths);
         QVERIFY(s.run());
         QCOMPARE(s.receiveCode, receiveCode);
         // A refused file does not stop the batch.
@@ -80,11 +81,10 @@ private slots:
     void acceptHandlerVeto()
     {
         KermitSession s;
-        s.receiver.setAcceptHandler(
-            [](const QString &path) { return !path.endsWith(QLatin1String("no.txt")); });
+        acceptWhen(s.receiver, [](const QString &path) { return !path.endsWith(QLatin1String("no.txt")); });
         QStringList paths{TestFiles::writeIn(s.src.path(), QStringLiteral("no.txt"), "refused"),
             TestFiles::writeIn(s.src.path(), QStringLiteral("yes.txt"), "taken")};
-        s.sender.setNextFileHandler([&paths] { return paths.isEmpty() ? QString() : paths.takeFirst(); });
+        sendInOrder(s.sender, paths);
         QVERIFY(s.run());
         QCOMPARE(s.received(), QStringList{QStringLiteral("yes.txt")});
     }
@@ -112,7 +112,7 @@ private slots:
         receiver.setProtocolType(ProtocolType::Kermit);
         receiver.setDestinationDirectory(dst);
         receiver.setLink(&pair.b);
-        QSignalSpy finished(&receiver, &ProtocolEngine::finished);
+        ChainSpy<int> finished(receiver.events().finish);
         receiver.startReceive();
         QByteArray script;
         int seq = 0;

@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "comms/transfer/ProtLog.h"
+#include "support/EngineFiles.h"
 #include "support/KermitSession.h"
 #include "support/TestFiles.h"
 
@@ -38,8 +39,7 @@ private slots:
         session.receiver.history().setFileName(received);
         QStringList queue{TestFiles::writeIn(session.src.path(), QStringLiteral("a.txt"), "abc"),
             TestFiles::writeIn(session.src.path(), QStringLiteral("b.bin"), TestFiles::randomBytes(5000, 1))};
-        session.sender.setNextFileHandler(
-            [&queue] { return queue.isEmpty() ? QString() : queue.takeFirst(); });
+        sendInOrder(session.sender, queue);
         QVERIFY(session.run());
         QCOMPARE(session.sendCode, 0);
 

@@ -1,12 +1,13 @@
 #include <QDir>
 #include <QFileInfo>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include "comms/transfer/ProtocolEngine.h"
 #include "comms/transfer/xmodem/XmodemBlock.h"
+#include "support/ChainSpy.h"
+#include "support/EngineFiles.h"
 #include "support/LinkPair.h"
 #include "support/TestFiles.h"
 #include "support/TransferSession.h"
@@ -68,7 +69,7 @@ int receiveScript(ProtocolType type, const QString &dst, QList<QByteArray> scrip
     receiver.setDestinationDirectory(dst);
     receiver.setFileName(QStringLiteral("got.bin"));
     receiver.setLink(&pair.b);
-    QSignalSpy finished(&receiver, &ProtocolEngine::finished);
+    ChainSpy<int> finished(receiver.events().finish);
     QObject::connect(&pair.a, &ByteLink::received, &pair.a, [&] {
         if (!script.isEmpty())
             pair.a.send(script.takeFirst());
@@ -176,8 +177,7 @@ private slots:
     {
         QFETCH(int, type);
         Session s{ProtocolType(type)};
-        s.receiver.setAcceptHandler(
-            [](const QString &path) { return !path.endsWith(QLatin1String("no.txt")); });
+        acceptWhen(s.receiver, [](const QString &path) { return !path.endsWith(QLatin1String("no.txt")); });
         if (isBatch(s.type))
             s.sendFiles(
                 {s.put(QStringLiteral("no.txt"), "refused"), s.put(QStringLiteral("yes.txt"), "taken")});
@@ -379,7 +379,7 @@ private slots:
         receiver.setProtocolType(ProtocolType::YmodemG);
         receiver.setDestinationDirectory(dst.path());
         receiver.setLink(&pair.b);
-        QSignalSpy finished(&receiver, &ProtocolEngine::finished);
+        ChainSpy<int> finished(receiver.events().finish);
         const QByteArray header = "f.bin" + QByteArray(1, '\0') + "7" + '\0';
         QList<QByteArray> script{Xmodem::buildBlock(0, header, 128, true, '\0'),
             Xmodem::buildBlock(1, "payload", 1024, true) + Xmodem::EOT};

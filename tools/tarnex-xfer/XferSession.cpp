@@ -156,17 +156,23 @@ void XferSession::startWhenConnected()
     };
     connect(negotiation, &QTimer::timeout, this, begin);
     connect(port, &Comport::telnetNegotiated, this, begin);
-    connect(port, &Comport::socketConnected, this, connected);
-    connect(port, &Comport::socketAccepted, this, connected);
+    const auto onConnect = [connected] {
+        connected();
+        return false;
+    };
+    port->events().connected.add(HandlerStage::Window, onConnect);
+    port->events().accepted.add(HandlerStage::Window, onConnect);
     connect(port, &Comport::received, this, [this] { peerSpokeLast_ = true; });
     connect(port, &Comport::sent, this, [this] { peerSpokeLast_ = false; });
-    connect(port, &Comport::socketError, this, [this](int, const QString &text) {
+    port->events().error.add(HandlerStage::Window, [this](int, const QString &text) {
         if (!link_)
             connectFailed(text);
+        return false;
     });
-    connect(port, &Comport::disconnected, this, [this] {
+    port->events().disconnected.add(HandlerStage::Window, [this](bool) {
         if (!link_)
             connectFailed(QStringLiteral("the connection closed"));
+        return false;
     });
     if (request_.line.kind == LineSpec::Kind::Listen)
         message(QStringLiteral("waiting for a connection on port %1").arg(port->listeningPort()));
@@ -190,8 +196,14 @@ void XferSession::runTransfer(ByteLink *link)
     engine_.setDestinationDirectory(request_.directory);
     engine_.setFileName(request_.fileName);
     engine_.history().setFileName(request_.historyFile);
-    engine_.setNextFileHandler([this] { return nextFile(); });
-    connect(&engine_, &ProtocolEngine::finished, this, &XferSession::transferFinished);
+    engine_.events().nextFile.add(HandlerStage::Window, [this](QString &path) {
+        path = nextFile();
+        return true;
+    });
+    engine_.events().finish.add(HandlerStage::Window, [this](int code) {
+        transferFinished(code);
+        return false;
+    });
     if (request_.progress)
         connect(&engine_, &ProtocolEngine::statusChanged, this, &XferSession::showProgress);
     if (request_.sending)
