@@ -1,13 +1,12 @@
 #include "sessions/store/RecordStore.h"
 
 #include "shell/FileNames.h"
-#include "shell/files/AtomicWrite.h"
+#include "shell/files/LockedUpdate.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QLockFile>
 
 namespace {
 
@@ -15,8 +14,6 @@ const QString indexSection = QStringLiteral("Index");
 const QString defaultsSection = QStringLiteral("Defaults");
 const QString entriesKey = QStringLiteral("_Entries");
 const QString listed = QStringLiteral("#");
-constexpr int lockWaitMs = 10000;
-constexpr int staleLockMs = 2000;
 
 // Line breaks would end the line and start new keys or sections.
 QString oneLine(QString text)
@@ -166,39 +163,46 @@ void TRecordStore::setCount(IniDocument &doc) const
 
 void TRecordStore::modify(const std::function<void(IniDocument &)> &change)
 {
-    const QFileInfo info(m_path);
-    if (!QDir().mkpath(info.path()))
-        fail(StoreError::Code::CannotWrite, QStringLiteral("Cannot create the folder %1").arg(info.path()));
-    QLockFile lock(m_path + QStringLiteral(".lock"));
-    lock.setStaleLockTime(staleLockMs);
-    if (!lock.tryLock(lockWaitMs)) {
-        const QString problem
-            = lock.error() == QLockFile::LockFailedError ? QString() : folderWriteProblem(info.path());
-        if (problem.isEmpty())
-            fail(
-                StoreError::Code::CannotWrite, QStringLiteral("%1 is locked by another program").arg(m_path));
-        fail(StoreError::Code::CannotWrite, QStringLiteral("%1 cannot be changed: %2").arg(m_path, problem));
-    }
-
-    if (!QFileInfo::exists(m_path)) {
-        m_doc = IniDocument();
+    IniDocument doc;
+    QByteArray bytes;
+    // A read or validation error thrown under the lock leaves the file as it is.
+    const LockedUpdate update = updateFileLocked(m_path, [&]() -> std::optional<QByteArray> {
+        if (!QFileInfo::exists(m_path)) {
+            m_doc = IniDocument();
+            m_size = -1;
+        } else {
+            // Under the lock the file itself is compared: its time stamp can be
+            // too coarse to show another instance's write.
+            const QByteArray current = readFile();
+            if (m_size < 0 || current != m_bytes)
+                m_doc = parsed(current);
+        }
+        doc = m_doc;
+        change(doc);
+        setCount(doc);
+        bytes = doc.serialize();
+        return bytes;
+    });
+    switch (update.result) {
+    case LockedUpdate::Result::Written:
+    case LockedUpdate::Result::Unchanged:
+        break;
+    case LockedUpdate::Result::NoFolder:
+        fail(StoreError::Code::CannotWrite,
+            QStringLiteral("Cannot create the folder %1").arg(QFileInfo(m_path).path()));
+        break;
+    case LockedUpdate::Result::Locked:
+        fail(StoreError::Code::CannotWrite, QStringLiteral("%1 is locked by another program").arg(m_path));
+        break;
+    case LockedUpdate::Result::CannotLock:
+        fail(StoreError::Code::CannotWrite,
+            QStringLiteral("%1 cannot be changed: %2").arg(m_path, update.reason));
+        break;
+    case LockedUpdate::Result::WriteFailed:
         m_size = -1;
-    } else {
-        // Under the lock the file itself is compared: its time stamp can be
-        // too coarse to show another instance's write.
-        const QByteArray bytes = readFile();
-        if (m_size < 0 || bytes != m_bytes)
-            m_doc = parsed(bytes);
-    }
-    IniDocument doc = m_doc;
-    change(doc);
-    setCount(doc);
-
-    const QByteArray bytes = doc.serialize();
-    const QString failure = writeFileAtomically(m_path, bytes);
-    if (!failure.isEmpty()) {
-        m_size = -1;
-        fail(StoreError::Code::CannotWrite, QStringLiteral("%1 cannot be written: %2").arg(m_path, failure));
+        fail(StoreError::Code::CannotWrite,
+            QStringLiteral("%1 cannot be written: %2").arg(m_path, update.reason));
+        break;
     }
     m_doc = doc;
     m_bytes = bytes;

@@ -1,13 +1,11 @@
 #include "shell/settings/SettingsStore.h"
 
 #include "shell/TLog.h"
-#include "shell/UserPrompt.h"
-#include "shell/files/AtomicWrite.h"
+#include "shell/files/LockedUpdate.h"
 #include "shell/settings/SettingsDocument.h"
 
 #include <QDir>
 #include <QFile>
-#include <QLockFile>
 
 #include <sys/stat.h>
 
@@ -15,11 +13,6 @@ namespace {
 
 const QString keyPath = QStringLiteral("/Ornwick/Tarnex/7.0");
 // How long a write waits for another instance's write to finish.
-constexpr int lockWaitMs = 10000;
-// A lock file left empty by a writer killed while taking it carries no process
-// id; it is taken as stale after this long. A live holder keeps its native lock
-// on the file, so its lock is never removed.
-constexpr int staleLockMs = 2000;
 
 QString withKey(QString base)
 {
@@ -41,10 +34,10 @@ SettingsFolders SettingsFolders::fromEnvironment(const QProcessEnvironment &env)
     return {withKey(user), withKey(machine)};
 }
 
-SettingsStore::SettingsStore(SettingsFolders folders, TLog &log, UserPrompt &prompt)
+SettingsStore::SettingsStore(SettingsFolders folders, TLog &log, FailureReport report)
     : m_folders(std::move(folders))
     , m_log(log)
-    , m_prompt(prompt)
+    , m_report(std::move(report))
 { }
 
 QString SettingsStore::folder() const
@@ -60,7 +53,8 @@ QString SettingsStore::filePath() const
 void SettingsStore::fail(const QString &text)
 {
     m_log.write(text);
-    m_prompt.warning(text);
+    if (m_report)
+        m_report(text);
 }
 
 namespace {
@@ -161,30 +155,26 @@ QByteArray SettingsStore::ReadSettingBinary(const QString &section, const QStrin
 template <typename Set>
 void SettingsStore::writeValue(const QString &failure, const QString &section, const QString &name, Set set)
 {
-    const QString dir = folder();
     const QString path = filePath();
-    bool ok = QDir().mkpath(dir);
-    QLockFile lock(path + QStringLiteral(".lock"));
-    lock.setStaleLockTime(staleLockMs);
-    ok = ok && lock.tryLock(lockWaitMs);
-    if (ok) {
+    bool readable = true;
+    const LockedUpdate update = updateFileLocked(path, [&]() -> std::optional<QByteArray> {
         QFile current(path);
         QByteArray bytes;
         if (current.exists()) {
-            ok = current.size() <= maxFileBytes && current.open(QIODevice::ReadOnly);
+            readable = current.size() <= maxFileBytes && current.open(QIODevice::ReadOnly);
             bytes = current.readAll();
-            ok = ok && current.error() == QFileDevice::NoError;
+            readable = readable && current.error() == QFileDevice::NoError;
+            if (!readable)
+                return std::nullopt;
         } else {
             bytes = QByteArrayLiteral(
                 "# Tarnex settings: Name=str:text, Name=int:number or Name=bin:hex bytes\n");
         }
-        if (ok) {
-            SettingsDocument doc = SettingsDocument::parse(bytes);
-            set(doc);
-            ok = writeFileAtomically(path, doc.serialize()).isEmpty();
-        }
-    }
-    if (!ok)
+        SettingsDocument doc = SettingsDocument::parse(bytes);
+        set(doc);
+        return doc.serialize();
+    });
+    if (!update.ok() || !readable)
         fail(failure + section + QLatin1Char('\\') + name);
 }
 

@@ -7,10 +7,10 @@
 #include <QProcessEnvironment>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class TLog;
-class UserPrompt;
 
 // Where the two settings files live.
 struct SettingsFolders {
@@ -26,13 +26,15 @@ struct SettingsFolders {
 // The program's flat named settings. Every call reads or rewrites the file
 // itself, so other instances' writes are never lost: a write takes the file's
 // lock, reads it again, changes one value and replaces the file atomically.
-// Reading logs a line; failures are logged and shown as warnings, and the
-// default (or the old stored value) stays in effect.
+// Reading logs a line; failures are logged and passed to the failure report
+// (the window shows them as warnings; a script or an automation call decides
+// for itself), and the default (or the old stored value) stays in effect.
 class SettingsStore {
 public:
     enum class Root { User, Machine };
+    using FailureReport = std::function<void(const QString &text)>;
 
-    SettingsStore(SettingsFolders folders, TLog &log, UserPrompt &prompt);
+    SettingsStore(SettingsFolders folders, TLog &log, FailureReport report);
 
     // The machine root is used around single accesses to the administrator password.
     void setRoot(Root root) { m_root = root; }
@@ -91,7 +93,7 @@ private:
 
     SettingsFolders m_folders;
     TLog &m_log;
-    UserPrompt &m_prompt;
+    FailureReport m_report;
     Root m_root = Root::User;
     std::optional<Cache> m_cache;
 };

@@ -13,7 +13,8 @@ class FormPlacementTest : public QObject {
 
     TLog log{QString()};
     RecordingPrompt prompt;
-    SettingsStore store{SettingsFolders::fromEnvironment(), log, prompt};
+    SettingsStore store{
+        SettingsFolders::fromEnvironment(), log, [this](const QString &text) { prompt.warning(text); }};
 
     static std::unique_ptr<QWidget> window(const QString &name)
     {

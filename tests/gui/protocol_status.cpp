@@ -129,7 +129,8 @@ private slots:
     {
         TLog log(QDir::temp().filePath(QStringLiteral("Log.txt")));
         RecordingPrompt prompt;
-        SettingsStore store(SettingsFolders::fromEnvironment(), log, prompt);
+        SettingsStore store(SettingsFolders::fromEnvironment(), log,
+            [&prompt](const QString &text) { prompt.warning(text); });
         ProtocolStatusWindow window;
         window.loadBrief(store);
         QVERIFY(!window.isBrief());

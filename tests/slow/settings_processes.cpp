@@ -19,7 +19,8 @@ constexpr int bigSize = 200000;
 struct Instance {
     TLog log{QString()};
     RecordingPrompt prompt;
-    SettingsStore store{SettingsFolders::fromEnvironment(), log, prompt};
+    SettingsStore store{
+        SettingsFolders::fromEnvironment(), log, [this](const QString &text) { prompt.warning(text); }};
 };
 
 // --writer <prefix> <count>: writes <prefix>0 .. <prefix><count-1>.

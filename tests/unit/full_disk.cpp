@@ -133,7 +133,8 @@ private slots:
         QFile::remove(path(QStringLiteral("filler")));
         TLog log(path(QStringLiteral("log.txt")));
         RecordingPrompt prompt;
-        SettingsStore store({mountPoint.path(), mountPoint.path()}, log, prompt);
+        SettingsStore store({mountPoint.path(), mountPoint.path()}, log,
+            [&prompt](const QString &text) { prompt.warning(text); });
         for (int i = 0; i < 100; ++i)
             store.WriteSettingInteger(QString(), QStringLiteral("Value%1").arg(i), i);
         const QByteArray before = TestFiles::read(store.filePath());

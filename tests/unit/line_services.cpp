@@ -39,7 +39,8 @@ private slots:
     {
         TLog log{QString()};
         RecordingPrompt prompt;
-        SettingsStore store{SettingsFolders::fromEnvironment(), log, prompt};
+        SettingsStore store{SettingsFolders::fromEnvironment(), log,
+            [&prompt](const QString &text) { prompt.warning(text); }};
         store.WriteSettingString(QString(), QStringLiteral("ComDevice5"), QStringLiteral("/dev/ttyAMA0"));
         const auto fromSettings = ComDevices::fromSettings(store);
         QCOMPARE(ComDevices::devicePath(5, fromSettings), QStringLiteral("/dev/ttyAMA0"));

@@ -62,7 +62,8 @@ private slots:
         log->setDateStamp(false);
         log->setTimeStamp(false);
         prompt = std::make_unique<RecordingPrompt>();
-        store = std::make_unique<SettingsStore>(SettingsFolders::fromEnvironment(), *log, *prompt);
+        store = std::make_unique<SettingsStore>(
+            SettingsFolders::fromEnvironment(), *log, [this](const QString &text) { prompt->warning(text); });
         QFile::remove(store->filePath());
         store->setRoot(SettingsStore::Root::Machine);
         QFile::remove(store->filePath());
