@@ -14,8 +14,11 @@ TransferEngine::TransferEngine(const Context &context, QObject *parent)
             onTimeout();
     });
     connect(context_.link, &ByteLink::received, this, [this](const QByteArray &bytes) {
-        if (!done_)
-            onReceived(bytes);
+        if (done_)
+            return;
+        if (quietWait_ && timeout_.isActive())
+            timeout_.start();
+        onReceived(bytes);
     });
     connect(context_.link, &ByteLink::outputDrained, this, [this] {
         if (!done_)
@@ -57,7 +60,14 @@ qint64 TransferEngine::pendingOutput() const
 
 void TransferEngine::armTimeout(int ms)
 {
+    quietWait_ = false;
     timeout_.start(qMax(1, ms));
+}
+
+void TransferEngine::armQuietTimeout(int ms)
+{
+    armTimeout(ms);
+    quietWait_ = true;
 }
 
 bool TransferEngine::deferWhileOutputMoves()
@@ -78,6 +88,7 @@ void TransferEngine::armTimeoutTicks(int ticks)
 
 void TransferEngine::stopTimeout()
 {
+    quietWait_ = false;
     timeout_.stop();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "comms/transfer/IncomingFile.h"
+#include "comms/transfer/OutgoingFile.h"
 #include "comms/transfer/TransferTypes.h"
 
 #include <QByteArray>
@@ -8,7 +10,6 @@
 #include <QTimer>
 
 class ByteLink;
-class IncomingFile;
 class TransferHost;
 
 // Base of every protocol: one transfer, run as a state machine fed by the
@@ -57,6 +58,9 @@ protected:
     qint64 pendingOutput() const;
     void armTimeout(int ms);
     void armTimeoutTicks(int ticks);
+    // A wait for a quiet line: every byte received starts it afresh, so a
+    // long packet still coming in on a slow line does not time out.
+    void armQuietTimeout(int ms);
     void stopTimeout();
     // For a time-out handler: true, with the same wait armed again, while the
     // line is still carrying our own output and has moved since the last
@@ -76,6 +80,15 @@ protected:
     // names the file. Returns Success or the code to finish with.
     int openRequestedFile(IncomingFile *file);
 
+    // The first failure of a file is the result of the whole batch; the
+    // files after it still go.
+    void noteFileResult(int code)
+    {
+        if (code != TransferResult::Success && batchResult_ == TransferResult::Success)
+            batchResult_ = code;
+    }
+    int batchResult() const { return batchResult_; }
+
     void markRunning() { running_ = true; }
     void finish(int code);
 
@@ -84,17 +97,31 @@ protected:
     const ProtocolOptions &options() const { return context_.options; }
     ProtocolType type() const { return context_.type; }
 
+    // Lets go of the files of a transfer that stops: what was being
+    // received is removed (or kept for resuming, as the policy says), what
+    // was being sent is closed.
+    void dropFiles()
+    {
+        incoming_.abandon();
+        outgoing_.close();
+    }
+
     TransferStatus status_;
+    // The file being received and the file being sent.
+    IncomingFile incoming_;
+    OutgoingFile outgoing_;
 
 private:
     void updateRate();
 
     Context context_;
     QTimer timeout_;
+    bool quietWait_ = false;
     QElapsedTimer fileClock_;
     bool fileOpen_ = false;
     bool running_ = false;
     bool done_ = false;
+    int batchResult_ = TransferResult::Success;
     qint64 sentTotal_ = 0;
     qint64 writtenAtLastDefer_ = 0;
 };

@@ -3,7 +3,6 @@
 #include "comms/transfer/Crc16.h"
 #include "comms/transfer/xmodem/BlockReader.h"
 #include "comms/transfer/xmodem/XmodemBlock.h"
-#include "comms/transfer/xmodem/YmodemHeader.h"
 
 // Xmodem/Ymodem block framing: building, reading and block 0.
 namespace {
@@ -129,79 +128,6 @@ private slots:
         const QList<Seen> once = readAll(input, crc, 4096);
         if (!once.isEmpty() && once.first().event == Event::Block && once.first().number == 7)
             QCOMPARE(once.first().data, QByteArray("data") + QByteArray(124, Xmodem::SUB));
-    }
-
-    void headerParse_data()
-    {
-        QTest::addColumn<QByteArray>("data");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<qint64>("size");
-        QTest::addColumn<qint64>("time");
-        QTest::addColumn<int>("mode");
-        const QByteArray pad(100, '\0');
-        QTest::newRow("all fields") << QByteArray("dir/f.bin\0"
-                                                  "1234 14524770400 100644 0\0",
-                                           36)
-                + pad << QStringLiteral("dir/f.bin")
-                                    << qint64(1234) << qint64(1700000000) << 0644;
-        QTest::newRow("size only") << QByteArray("f\0"
-                                                 "77\0",
-                                          5)
-                + pad << QStringLiteral("f")
-                                   << qint64(77) << qint64(-1) << -1;
-        QTest::newRow("name only") << QByteArray("f\0", 2) + pad << QStringLiteral("f") << qint64(-1)
-                                   << qint64(-1) << -1;
-        QTest::newRow("end of batch") << QByteArray(128, '\0') << QString() << qint64(-1) << qint64(-1) << -1;
-        QTest::newRow("bad numbers") << QByteArray("f\0"
-                                                   "-5 9x zz\0",
-                                            11)
-                + pad << QStringLiteral("f")
-                                     << qint64(-1) << qint64(-1) << -1;
-        QTest::newRow("no terminator")
-            << QByteArray(128, 'a') << QString(128, 'a') << qint64(-1) << qint64(-1) << -1;
-        QTest::newRow("extra spaces")
-            << QByteArray("f\0  12   0\0", 11) + pad << QStringLiteral("f") << qint64(12) << qint64(-1) << -1;
-    }
-    void headerParse()
-    {
-        QFETCH(QByteArray, data);
-        QFETCH(QString, name);
-        QFETCH(qint64, size);
-        QFETCH(qint64, time);
-        QFETCH(int, mode);
-        const YmodemHeader h = YmodemHeader::parse(data);
-        QCOMPARE(h.name, name);
-        QCOMPARE(h.endOfBatch(), name.isEmpty());
-        QCOMPARE(h.size, size);
-        QCOMPARE(h.modified.isValid() ? h.modified.toSecsSinceEpoch() : -1, time);
-        QCOMPARE(h.mode, mode);
-    }
-
-    void headerRoundTrip_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("blockSize");
-        QTest::newRow("short name") << QStringLiteral("report.txt") << 128;
-        QTest::newRow("name needing 1k") << QString(300, 'n') << 1024;
-        QTest::newRow("name too long for 1k") << QString(2000, 'n') << 1024;
-    }
-    void headerRoundTrip()
-    {
-        QFETCH(QString, name);
-        QFETCH(int, blockSize);
-        YmodemHeader h;
-        h.name = name;
-        h.size = 123456789012;
-        h.modified = QDateTime::fromSecsSinceEpoch(1700000000);
-        h.mode = 0755;
-        const QByteArray data = h.encode();
-        QCOMPARE(data.size(), blockSize);
-        const YmodemHeader back = YmodemHeader::parse(data);
-        QVERIFY(name.startsWith(back.name));
-        QVERIFY(back.name.size() > 900 || back.name == name);
-        QCOMPARE(back.size, h.size);
-        QCOMPARE(back.modified, h.modified);
-        QCOMPARE(back.mode, h.mode);
     }
 };
 

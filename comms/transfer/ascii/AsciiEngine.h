@@ -1,7 +1,5 @@
 #pragma once
 
-#include "comms/transfer/IncomingFile.h"
-#include "comms/transfer/OutgoingFile.h"
 #include "comms/transfer/TransferEngine.h"
 #include "comms/transfer/ascii/AsciiTranslation.h"
 
@@ -50,7 +48,6 @@ private:
     bool sending_ = false;
 
     // Sender
-    OutgoingFile outgoing_;
     QByteArray source_; // read from the file, not yet sent
     qsizetype sourcePos_ = 0;
     qint64 sentBytes_ = 0; // of the file
@@ -58,6 +55,5 @@ private:
     QTimer pace_;
 
     // Receiver
-    IncomingFile incoming_;
     qint64 received_ = 0;
 };

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "comms/transfer/IncomingFile.h"
-#include "comms/transfer/OutgoingFile.h"
 #include "comms/transfer/bplus/BPlusEngine.h"
 #include "comms/transfer/bplus/BPlusTransferPackets.h"
 
@@ -42,8 +40,6 @@ private:
     void sendData();
 
     State state_ = State::Idle;
-    IncomingFile incoming_;
-    OutgoingFile outgoing_;
     bool resumeOffered_ = false;
     bool closeSent_ = false;
     qint64 sentOffset_ = 0;

@@ -34,7 +34,11 @@ void KermitEngine::sendPacket(int seq, char type, const QByteArray &data)
 
 void KermitEngine::armPacketTimeout()
 {
-    armTimeout(mine_.timeoutSecs * 1000);
+    // A long packet still coming in on a slow line is not a silent line.
+    if ((state_ == State::ReceiveInit || state_ == State::Receiving) && !cancelling_)
+        armQuietTimeout(mine_.timeoutSecs * 1000);
+    else
+        armTimeout(mine_.timeoutSecs * 1000);
 }
 
 void KermitEngine::applyLink(const KermitParams &theirs)
@@ -54,8 +58,7 @@ void KermitEngine::fail(int code, const QByteArray &message)
     link()->discardOutput();
     const bool sending = state_ >= State::SendInit && state_ <= State::SendBreak;
     sendPacket(sending ? seq_ : expected_, 'E', message);
-    incoming_.abandon();
-    outgoing_.close();
+    dropFiles();
     countError(QString::fromLatin1(message));
     finish(code);
 }
@@ -77,9 +80,6 @@ void KermitEngine::cancel()
 
 void KermitEngine::onReceived(const QByteArray &bytes)
 {
-    // A long packet still coming in on a slow line is not a silent line.
-    if ((state_ == State::ReceiveInit || state_ == State::Receiving) && !cancelling_)
-        armPacketTimeout();
     reader_.feed(bytes.constData(), bytes.size(), [this](const Kermit::PacketReader::Result &result) {
         if (!isFinished())
             handlePacket(result);
@@ -97,8 +97,7 @@ void KermitEngine::handlePacket(const Kermit::PacketReader::Result &result)
         if (!decoder_.decode(result.packet.data, text))
             text = result.packet.data;
         countError(QString::fromLatin1(text));
-        incoming_.abandon();
-        outgoing_.close();
+        dropFiles();
         finish(TransferResult::CancelledByRemote);
         return;
     }
@@ -124,8 +123,7 @@ void KermitEngine::onOutputDrained()
 
 void KermitEngine::onLinkLost()
 {
-    incoming_.abandon();
-    outgoing_.close();
+    dropFiles();
     TransferEngine::onLinkLost();
 }
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "comms/transfer/IncomingFile.h"
-#include "comms/transfer/OutgoingFile.h"
 #include "comms/transfer/TransferEngine.h"
 #include "comms/transfer/kermit/KermitAttributes.h"
 #include "comms/transfer/kermit/KermitCodec.h"
@@ -86,7 +84,6 @@ private:
     void onEof(const QByteArray &data);
     bool openIncoming();
     void closeIncoming(int result);
-    void noteFailure(int code);
 
     State state_ = State::Idle;
     Kermit::PacketReader reader_;
@@ -97,7 +94,6 @@ private:
     int txCheck_ = 1; // block check of the packets we send
     int retries_ = 0;
     int maxRetries_ = 10;
-    int firstFailure_ = TransferResult::Success;
     bool cancelling_ = false; // cancel asked; the error packet is still to go
 
     // Sender.
@@ -105,7 +101,6 @@ private:
     int singleSeq_ = 0;
     char singleType_ = 0;
     QByteArray singlePacket_;
-    OutgoingFile outgoing_;
     QByteArray readBuffer_;
     qsizetype readPos_ = 0;
     qint64 bytesSent_ = 0;
@@ -124,6 +119,5 @@ private:
     bool refused_ = false;
     bool pendingCr_ = false;
     bool streamBroken_ = false; // a streamed packet was damaged
-    IncomingFile incoming_;
     QByteArray decoded_;
 };

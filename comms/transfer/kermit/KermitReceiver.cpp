@@ -43,7 +43,7 @@ void KermitEngine::receiverPacket(const Kermit::Packet &packet)
         if (!(link_.streaming && packet.type == 'D'))
             sendAck(packet.seq, ack);
         if (stop) {
-            finish(firstFailure_);
+            finish(batchResult());
             return;
         }
         expected_ = (expected_ + 1) & 63;
@@ -52,7 +52,7 @@ void KermitEngine::receiverPacket(const Kermit::Packet &packet)
             slots_[expected_] = Slot();
             processInOrder(held, &stop);
             if (stop) {
-                finish(firstFailure_);
+                finish(batchResult());
                 return;
             }
             expected_ = (expected_ + 1) & 63;
@@ -258,5 +258,5 @@ void KermitEngine::onEof(const QByteArray &data)
         result = fileResult_;
     }
     endFile(result);
-    noteFailure(result);
+    noteFileResult(result);
 }

@@ -88,7 +88,7 @@ void KermitEngine::senderPacket(const Kermit::Packet &packet)
         outgoing_.close();
         setProgress(bytesSent_);
         endFile(fileResult_);
-        noteFailure(fileResult_);
+        noteFileResult(fileResult_);
         if (stopBatch_) {
             state_ = State::SendBreak;
             sendSingle('B', {});
@@ -97,7 +97,7 @@ void KermitEngine::senderPacket(const Kermit::Packet &packet)
         }
         break;
     case State::SendBreak:
-        finish(stopBatch_ ? TransferResult::CancelledByRemote : firstFailure_);
+        finish(stopBatch_ ? TransferResult::CancelledByRemote : batchResult());
         break;
     default:
         break;
@@ -271,10 +271,4 @@ void KermitEngine::senderTimeout()
     }
     send(slots_[windowBase_].bytes);
     armPacketTimeout();
-}
-
-void KermitEngine::noteFailure(int code)
-{
-    if (code != TransferResult::Success && firstFailure_ == TransferResult::Success)
-        firstFailure_ = code;
 }

@@ -40,12 +40,6 @@ void XmodemEngine::cancelRemote()
         incoming_.abandon();
 }
 
-void XmodemEngine::recordResult(int code)
-{
-    if (code != TransferResult::Success && firstFailure_ == TransferResult::Success)
-        firstFailure_ = code;
-}
-
 void XmodemEngine::onReceived(const QByteArray &bytes)
 {
     if (sending_)
@@ -72,7 +66,7 @@ void XmodemEngine::onLinkLost()
 {
     if (sending_ && state_ == State::WaitEndAck) {
         // Every file was delivered; only the answer to the end of the batch is missing.
-        finish(firstFailure_);
+        finish(batchResult());
         return;
     }
     if (sending_ && state_ == State::WaitEotAck && !streaming_) {
@@ -83,7 +77,7 @@ void XmodemEngine::onLinkLost()
         return;
     }
     if (streamEndMayBeLost()) {
-        finish(firstFailure_);
+        finish(batchResult());
         return;
     }
     if (!sending_)

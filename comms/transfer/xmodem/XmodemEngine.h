@@ -1,7 +1,5 @@
 #pragma once
 
-#include "comms/transfer/IncomingFile.h"
-#include "comms/transfer/OutgoingFile.h"
 #include "comms/transfer/TransferEngine.h"
 #include "comms/transfer/xmodem/BlockReader.h"
 
@@ -54,7 +52,6 @@ private:
     bool isStreamingType() const;
     void fail(int code); // cancels the remote side and finishes
     void cancelRemote(); // stops the remote side; a partial received file is dropped
-    void recordResult(int code);
 
     // Sending (XmodemSend.cpp)
     void sendByte(char c);
@@ -99,10 +96,8 @@ private:
     bool useCrc_ = true;
     bool streaming_ = false;
     int retries_ = 0;
-    int firstFailure_ = 0;
 
     // Sender
-    OutgoingFile outgoing_;
     QByteArray block_; // what is on the line, kept for resending
     qint64 blockLength_ = 0; // file bytes in block_
     qint64 blockOffset_ = 0; // file offset of block_'s data
@@ -114,7 +109,6 @@ private:
 
     // Receiver
     BlockReader reader_;
-    IncomingFile incoming_;
     QByteArray heldBack_; // Xmodem: the last block, written once it is known not to be the final one
     quint8 expected_ = 1;
     qint64 fileSize_ = -1;

@@ -1,9 +1,9 @@
 // Receiving side of XmodemEngine.
 
+#include "comms/transfer/FileHeader.h"
 #include "comms/transfer/TransferHost.h"
 #include "comms/transfer/xmodem/XmodemBlock.h"
 #include "comms/transfer/xmodem/XmodemEngine.h"
-#include "comms/transfer/xmodem/YmodemHeader.h"
 
 #include "shell/Ticks.h"
 
@@ -178,18 +178,15 @@ void XmodemEngine::handleBlock(quint8 number, const QByteArray &data)
 
 void XmodemEngine::handleHeader(const QByteArray &data)
 {
-    const YmodemHeader header = YmodemHeader::parse(data);
-    if (header.endOfBatch()) {
+    // A block 0 without a name ends the batch.
+    const FileHeader header = FileHeader::parse(data);
+    if (header.name.isEmpty()) {
         if (!streaming_)
             send(QByteArray(1, Xmodem::ACK));
-        finish(firstFailure_);
+        finish(batchResult());
         return;
     }
-    IncomingOffer offer;
-    offer.remoteName = header.name;
-    offer.size = header.size;
-    offer.modified = header.modified;
-    offer.mode = header.mode;
+    const IncomingOffer offer = header.offer();
     ReceivePolicy policy = host()->receivePolicy();
     policy.recover = false;
     int code = incoming_.open(policy, offer);
@@ -211,7 +208,7 @@ void XmodemEngine::handleHeader(const QByteArray &data)
         // Ymodem cannot skip a file: read it into nothing and go on with the batch.
         countError(transferResultText(code));
         endFile(code);
-        recordResult(code);
+        noteFileResult(code);
     }
     fileSize_ = header.size;
     received_ = 0;
@@ -286,7 +283,7 @@ void XmodemEngine::completeFile()
     int code = TransferResult::Success;
     if (discarding_) {
         discarding_ = false;
-        code = firstFailure_;
+        code = batchResult();
     } else if (fileSize_ >= 0 && received_ < fileSize_) {
         // Fewer bytes than announced: never pass a short file off as complete.
         incoming_.abandon();
@@ -296,7 +293,7 @@ void XmodemEngine::completeFile()
         code = incoming_.finish(fileSize_);
         endFile(code);
     }
-    recordResult(code);
+    noteFileResult(code);
     if (!isBatch()) {
         finish(code);
         return;
@@ -340,7 +337,7 @@ void XmodemEngine::onReceiverTimeout()
     case State::Handshake:
         if (streamEndMayBeLost() && handshakeTries_ >= streamEndStarts) {
             countError(QStringLiteral("No end of batch"));
-            finish(firstFailure_);
+            finish(batchResult());
             return;
         }
         if (handshakeClock_.elapsed() >= Ticks::toMs(options().handshakeWaitTicks)) {

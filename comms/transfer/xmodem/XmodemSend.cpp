@@ -1,9 +1,9 @@
 // Sending side of XmodemEngine.
 
+#include "comms/transfer/FileHeader.h"
 #include "comms/transfer/TransferHost.h"
 #include "comms/transfer/xmodem/XmodemBlock.h"
 #include "comms/transfer/xmodem/XmodemEngine.h"
-#include "comms/transfer/xmodem/YmodemHeader.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ void XmodemEngine::startSend()
     markRunning();
     const bool opened = openNextFile();
     if (!opened && !isBatch()) {
-        finish(firstFailure_ != TransferResult::Success ? firstFailure_ : TransferResult::FileNotFound);
+        finish(batchResult() != TransferResult::Success ? batchResult() : TransferResult::FileNotFound);
         return;
     }
     sendingDone_ = !opened;
@@ -47,7 +47,7 @@ bool XmodemEngine::openNextFile()
         }
         beginFile(OutgoingFile::wireName(path, options().includeDirectory), -1, true);
         endFile(code);
-        recordResult(code);
+        noteFileResult(code);
         if (!isBatch())
             return false;
     }
@@ -116,7 +116,7 @@ void XmodemEngine::onSenderInput(const QByteArray &bytes)
             break;
         case State::WaitEndAck:
             if (c == Xmodem::ACK) {
-                finish(firstFailure_);
+                finish(batchResult());
             } else if (c == Xmodem::NAK) {
                 endAnswered_ = true;
                 resend(QStringLiteral("End of batch refused"));
@@ -167,7 +167,7 @@ void XmodemEngine::onSenderTimeout()
         break;
     case State::WaitEndAck:
         if (endUnconfirmed())
-            finish(firstFailure_);
+            finish(batchResult());
         else
             resend(QStringLiteral("No answer"));
         break;
@@ -179,13 +179,11 @@ void XmodemEngine::onSenderTimeout()
 
 void XmodemEngine::sendHeader()
 {
-    YmodemHeader header;
-    header.name = outgoing_.name();
-    header.size = outgoing_.size();
-    header.modified = outgoing_.modified();
-    header.mode = outgoing_.mode();
-    const QByteArray data = header.encode();
-    block_ = Xmodem::buildBlock(0, data, static_cast<int>(data.size()), useCrc_, '\0');
+    const FileHeader header{outgoing_.name(), outgoing_.size(), outgoing_.modified(), outgoing_.mode()};
+    const QByteArray data = header.encode(1, Xmodem::longBlock);
+    // 128 bytes when it fits, else 1024.
+    const int blockSize = data.size() <= Xmodem::shortBlock ? Xmodem::shortBlock : Xmodem::longBlock;
+    block_ = Xmodem::buildBlock(0, data, blockSize, useCrc_, '\0');
     send(block_);
     // A streaming receiver answers block 0 with "G" rather than ACK.
     state_ = streaming_ ? State::WaitDataStart : State::WaitHeaderAck;
@@ -197,7 +195,7 @@ void XmodemEngine::sendEndOfBatch()
     block_ = Xmodem::buildBlock(0, QByteArray(), Xmodem::shortBlock, useCrc_, '\0');
     send(block_);
     if (streaming_) {
-        finish(firstFailure_);
+        finish(batchResult());
         return;
     }
     state_ = State::WaitEndAck;
@@ -308,7 +306,7 @@ void XmodemEngine::fileSent()
     endFile(TransferResult::Success);
     outgoing_.close();
     if (!isBatch()) {
-        finish(firstFailure_);
+        finish(batchResult());
         return;
     }
     sendingDone_ = !openNextFile();

@@ -22,16 +22,13 @@ void ZmodemEngine::onReceived(const QByteArray &bytes)
     if (state_ == State::WaitOverAndOut) {
         overAndOut_ += int(bytes.count('O'));
         if (overAndOut_ >= 2)
-            endTransfer(firstFailure_);
+            endTransfer(batchResult());
         return;
     }
     decoder_.feed(reinterpret_cast<const quint8 *>(bytes.constData()), bytes.size());
     // Streamed data wants no answers until its frame ends (ZCRCQ is answered
     // within the window): let the link hand it on in larger pieces.
     link()->setGatherInput(!sending_ && state_ == State::ReceivingData);
-    // Data still arriving keeps a receiver's time-out away.
-    if (!sending_ && state_ == State::ReceivingData)
-        armTimeout(10000);
 }
 
 void ZmodemEngine::onOutputDrained()
@@ -55,11 +52,10 @@ void ZmodemEngine::onLinkLost()
     // The session was over: the sender's "OO" is a courtesy that a closing
     // line may swallow.
     if (state_ == State::WaitOverAndOut) {
-        endTransfer(firstFailure_);
+        endTransfer(batchResult());
         return;
     }
-    incoming_.abandon();
-    outgoing_.close();
+    dropFiles();
     endTransfer(TransferResult::CarrierLost);
 }
 
@@ -114,8 +110,7 @@ void ZmodemEngine::zBadData()
 
 void ZmodemEngine::zCancelled()
 {
-    incoming_.abandon();
-    outgoing_.close();
+    dropFiles();
     endTransfer(TransferResult::CancelledByRemote);
 }
 
@@ -147,8 +142,7 @@ void ZmodemEngine::abortTransfer(int code)
     link()->discardOutput();
     // Eight CANs stop the other side; the backspaces erase them from a terminal.
     send(QByteArray(8, char(ZDLE)) + QByteArray(10, '\b'));
-    incoming_.abandon();
-    outgoing_.close();
+    dropFiles();
     endTransfer(code);
 }
 
@@ -159,12 +153,6 @@ void ZmodemEngine::endTransfer(int code)
     decoder_.stop();
     state_ = State::Idle;
     finish(code);
-}
-
-void ZmodemEngine::noteFailure(int code)
-{
-    if (firstFailure_ == 0)
-        firstFailure_ = code;
 }
 
 bool ZmodemEngine::handshakeExpired() const

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "comms/transfer/IncomingFile.h"
-#include "comms/transfer/OutgoingFile.h"
 #include "comms/transfer/TransferEngine.h"
 #include "comms/transfer/zmodem/ZmodemDecoder.h"
 #include "comms/transfer/zmodem/ZmodemEncoder.h"
@@ -63,7 +61,6 @@ private:
     void progressMade() { consecutiveErrors_ = 0; }
     void abortTransfer(int code);
     void endTransfer(int code);
-    void noteFailure(int code);
     bool handshakeExpired() const;
 
     // sender
@@ -104,11 +101,9 @@ private:
     bool crc32_ = false;
     int consecutiveErrors_ = 0;
     int retries_ = 0;
-    int firstFailure_ = 0;
     QElapsedTimer handshakeClock_;
 
     // sender
-    OutgoingFile outgoing_;
     QByteArray readBuffer_;
     quint8 receiverFlags_ = 0;
     int receiverBuffer_ = 0;
@@ -122,7 +117,6 @@ private:
     bool fileActive_ = false;
 
     // receiver
-    IncomingFile incoming_;
     IncomingOffer offer_;
     ReceivePolicy policy_;
     QByteArray attention_;

@@ -1,3 +1,4 @@
+#include "comms/transfer/FileHeader.h"
 #include "comms/transfer/TransferHost.h"
 #include "comms/transfer/zmodem/ZmodemCrc.h"
 #include "comms/transfer/zmodem/ZmodemEngine.h"
@@ -12,39 +13,6 @@ namespace {
 constexpr int retryMs = 10000;
 constexpr int overAndOutMs = 2000;
 constexpr int maxAttention = 32;
-
-// The fields after the name: "length mtime mode ..." (decimal, octal, octal).
-IncomingOffer parseOffer(const quint8 *data, int length)
-{
-    const QByteArray bytes(reinterpret_cast<const char *>(data), length);
-    const int nameEnd = bytes.indexOf('\0');
-    IncomingOffer offer;
-    offer.remoteName = IncomingFile::decodeRemoteName(bytes.left(nameEnd < 0 ? length : nameEnd));
-    if (nameEnd < 0)
-        return offer;
-    QByteArray rest = bytes.mid(nameEnd + 1);
-    const int restEnd = rest.indexOf('\0');
-    if (restEnd >= 0)
-        rest.truncate(restEnd);
-    const QList<QByteArray> fields = rest.simplified().split(' ');
-    bool ok = false;
-    if (!fields.isEmpty()) {
-        const qint64 size = fields[0].toLongLong(&ok);
-        if (ok && size >= 0)
-            offer.size = size;
-    }
-    if (fields.size() > 1) {
-        const qint64 mtime = fields[1].toLongLong(&ok, 8);
-        if (ok && mtime > 0)
-            offer.modified = QDateTime::fromSecsSinceEpoch(mtime);
-    }
-    if (fields.size() > 2) {
-        const int mode = fields[2].toInt(&ok, 8);
-        if (ok && mode > 0)
-            offer.mode = mode & 0777;
-    }
-    return offer;
-}
 
 quint32 localCrc(const QString &path)
 {
@@ -101,6 +69,8 @@ void ZmodemEngine::receiverHeader(const Header &header)
             decoder_.skipData();
         } else if (qint64(header.position()) == offset_) {
             state_ = State::ReceivingData;
+            // Data still arriving keeps the time-out away.
+            armQuietTimeout(retryMs);
         } else {
             decoder_.skipData();
             if (recoverableError(QStringLiteral("Data at the wrong position")))
@@ -118,7 +88,7 @@ void ZmodemEngine::receiverHeader(const Header &header)
     case ZFIN:
         if (incoming_.isOpen()) {
             incoming_.abandon();
-            noteFailure(TransferResult::CancelledByRemote);
+            noteFileResult(TransferResult::CancelledByRemote);
         }
         sendHex(Header::withPosition(ZFIN, 0));
         state_ = State::WaitOverAndOut;
@@ -151,7 +121,7 @@ void ZmodemEngine::receiverData(const quint8 *data, int length, quint8 frameEnd)
     case State::ReceivingData: {
         const int written = incoming_.write(reinterpret_cast<const char *>(data), length);
         if (written != TransferResult::Success) {
-            noteFailure(written);
+            noteFileResult(written);
             abortTransfer(written);
             return;
         }
@@ -188,7 +158,8 @@ void ZmodemEngine::receiverData(const quint8 *data, int length, quint8 frameEnd)
 
 void ZmodemEngine::fileOffered(const quint8 *data, int length)
 {
-    const IncomingOffer offer = parseOffer(data, length);
+    const IncomingOffer offer
+        = FileHeader::parse(QByteArray(reinterpret_cast<const char *>(data), length)).offer();
     if (incoming_.isOpen()) {
         // The same offer again: our position answer was lost.
         if (offer.remoteName == offer_.remoteName) {
@@ -242,7 +213,7 @@ void ZmodemEngine::openOffered(bool crcDiffers)
 void ZmodemEngine::refuseFile(int result)
 {
     if (result != TransferResult::Skipped && result != TransferResult::FileRejected)
-        noteFailure(result);
+        noteFileResult(result);
     endFile(result);
     sendHex(Header::withPosition(ZSKIP, 0));
     handshakeClock_.start();
@@ -264,7 +235,7 @@ void ZmodemEngine::completeFile()
 {
     const int result = incoming_.finish();
     if (result != TransferResult::Success)
-        noteFailure(result);
+        noteFileResult(result);
     endFile(result);
     progressMade();
     handshakeClock_.start();
@@ -297,7 +268,7 @@ void ZmodemEngine::receiverTimeout()
             requestPosition(true);
         break;
     case State::WaitOverAndOut:
-        endTransfer(firstFailure_);
+        endTransfer(batchResult());
         break;
     default:
         break;

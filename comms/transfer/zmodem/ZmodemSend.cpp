@@ -1,4 +1,5 @@
 #include "comms/link/ByteLink.h"
+#include "comms/transfer/FileHeader.h"
 #include "comms/transfer/TransferHost.h"
 #include "comms/transfer/zmodem/ZmodemCrc.h"
 #include "comms/transfer/zmodem/ZmodemEngine.h"
@@ -9,6 +10,8 @@ using namespace Zmodem;
 namespace {
 
 constexpr int retryMs = 10000;
+// Receivers read the file information into a 1024-byte buffer.
+constexpr qsizetype maxFileInfoBytes = 1024;
 // Bytes queued on the link before the sender waits for it to drain.
 constexpr qint64 highWater = 64 * 1024;
 // Raw file bytes encoded per pass.
@@ -132,7 +135,7 @@ void ZmodemEngine::senderHeader(const Header &header)
     case State::WaitFinish:
         if (header.type == ZFIN) {
             send(QByteArrayLiteral("OO"));
-            endTransfer(firstFailure_);
+            endTransfer(batchResult());
         }
         break;
     default:
@@ -152,7 +155,7 @@ void ZmodemEngine::nextFile()
         beginFile(opened == TransferResult::Success ? outgoing_.name() : path, outgoing_.size(), true);
         if (opened == TransferResult::Success)
             break;
-        noteFailure(opened);
+        noteFileResult(opened);
         endFile(opened);
     }
     fileActive_ = true;
@@ -175,15 +178,9 @@ void ZmodemEngine::sendFileOffer()
     if (options().zmodemSkipNoFile)
         management |= ZMSKNOFIL;
     sendBinary(Header::withFlags(ZFILE, conversion, management));
-    QByteArray info = outgoing_.name().toUtf8();
-    info.append('\0');
-    const qint64 mtime = outgoing_.modified().isValid() ? outgoing_.modified().toSecsSinceEpoch() : 0;
-    info.append(QStringLiteral("%1 %2 %3 0 0 0")
-                    .arg(outgoing_.size())
-                    .arg(qMax<qint64>(0, mtime), 0, 8)
-                    .arg(0100000 | outgoing_.mode(), 0, 8)
-                    .toLatin1());
-    info.append('\0');
+    // "size mtime mode serial files-left bytes-left", as sz sends it.
+    const FileHeader header{outgoing_.name(), outgoing_.size(), outgoing_.modified(), outgoing_.mode()};
+    const QByteArray info = header.encode(6, maxFileInfoBytes);
     out_.resize(0);
     encoder_.dataSubpacket(out_, info.constData(), info.size(), ZCRCW, crc32_);
     send(out_);
@@ -212,7 +209,7 @@ void ZmodemEngine::answerCrcRequest(quint32 length)
 void ZmodemEngine::startData(qint64 position)
 {
     if (!outgoing_.file().seek(position)) {
-        noteFailure(TransferResult::FileNotFound);
+        noteFileResult(TransferResult::FileNotFound);
         abortTransfer(TransferResult::FileNotFound);
         return;
     }
@@ -265,7 +262,7 @@ bool ZmodemEngine::encodeChunk()
     readBuffer_.resize(want);
     const qint64 got = outgoing_.file().read(readBuffer_.data(), want);
     if (got < 0) {
-        noteFailure(TransferResult::FileNotFound);
+        noteFileResult(TransferResult::FileNotFound);
         abortTransfer(TransferResult::FileNotFound);
         return false;
     }
@@ -366,7 +363,7 @@ void ZmodemEngine::senderTimeout()
         break;
     case State::WaitFinish:
         if (++retries_ > 3)
-            endTransfer(firstFailure_);
+            endTransfer(batchResult());
         else
             sendFinish();
         break;
