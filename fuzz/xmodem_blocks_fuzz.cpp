@@ -1,10 +1,10 @@
 // Feeds arbitrary line bytes to the Xmodem/Ymodem block reader in chunks
 // whose sizes come from the input; every block's data also goes through the
-// Ymodem block 0 parser, and the name it yields through the receiver's
+// file header parser of Ymodem block 0, and the name it yields through the receiver's
 // name confinement.
+#include "comms/transfer/FileHeader.h"
 #include "comms/transfer/IncomingFile.h"
 #include "comms/transfer/xmodem/BlockReader.h"
-#include "comms/transfer/xmodem/YmodemHeader.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -13,10 +13,10 @@ namespace {
 
 void checkHeader(const QByteArray &data)
 {
-    const YmodemHeader header = YmodemHeader::parse(data);
-    if (header.size < -1 || header.mode > 0777)
+    const FileHeader header = FileHeader::parse(data);
+    if (header.size < -1 || header.mode > 0777 || header.mode == 0)
         std::abort();
-    if (header.endOfBatch())
+    if (header.name.isEmpty())
         return;
     const QString dir = QStringLiteral("/tmp/fuzz-destination");
     for (const bool honorDirectory : {false, true}) {
@@ -24,8 +24,11 @@ void checkHeader(const QByteArray &data)
         if (!path.startsWith(dir + QLatin1Char('/')) || path.contains(QLatin1String("/../")))
             std::abort();
     }
-    if (YmodemHeader::parse(header.encode()).endOfBatch())
-        std::abort();
+    for (const int fields : {1, 6}) {
+        const QByteArray encoded = header.encode(fields, 1024);
+        if (encoded.size() > 1024 || FileHeader::parse(encoded).name.isEmpty())
+            std::abort();
+    }
 }
 
 } // namespace
