@@ -39,4 +39,5 @@ private:
     char qbin_;
     char rept_;
     std::array<Unit, 256> units_{};
+    std::array<bool, 256> prefixes_{}; // bytes that begin a prefixed unit
 };

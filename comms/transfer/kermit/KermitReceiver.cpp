@@ -210,7 +210,7 @@ QByteArray KermitEngine::onData(const QByteArray &data)
         return "X";
     if (!incoming_.isOpen() && !openIncoming())
         return "X";
-    decoded_.clear();
+    decoded_.resize(0); // keeps the allocation for the next packet
     if (!decoder_.decode(data, decoded_)) {
         fail(TransferResult::ProtocolError, "Bad data encoding");
         return {};
