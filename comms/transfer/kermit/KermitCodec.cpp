@@ -37,11 +37,17 @@ KermitCodec::KermitCodec(char qctl, char qbin, char rept)
     , qbin_(qbin)
     , rept_(rept)
 {
-    prefixes_[static_cast<unsigned char>(qctl_)] = true;
+    // A repeat prefix is looked for first, then QBIN, then QCTL.
+    roles_[static_cast<unsigned char>(qctl_)] = ControlPrefix;
     if (qbin_)
-        prefixes_[static_cast<unsigned char>(qbin_)] = true;
+        roles_[static_cast<unsigned char>(qbin_)] = OtherPrefix;
     if (rept_)
-        prefixes_[static_cast<unsigned char>(rept_)] = true;
+        roles_[static_cast<unsigned char>(rept_)] = OtherPrefix;
+    for (int b = 0; b < 256; ++b) {
+        const int c7 = b & 0x7F;
+        const char c = static_cast<char>(b);
+        unquoted_[b] = (c7 >= 0x40 && c7 <= 0x5F) || c7 == 0x3F ? Kermit::ctl(c) : c;
+    }
     for (int b = 0; b < 256; ++b) {
         Unit &unit = units_[b];
         int n = 0;
@@ -119,8 +125,17 @@ bool KermitCodec::decode(const QByteArray &field, QByteArray &out) const
     bool ok = true;
     while (i < n) {
         char c = p[i++];
-        if (!prefixes_[static_cast<unsigned char>(c)]) {
+        const Role role = roles_[static_cast<unsigned char>(c)];
+        if (role == Literal) {
             dst[used++] = c;
+            continue;
+        }
+        if (role == ControlPrefix) {
+            if (i >= n) {
+                ok = false;
+                break;
+            }
+            dst[used++] = unquoted_[static_cast<unsigned char>(p[i++])];
             continue;
         }
         int count = 1;
@@ -150,10 +165,7 @@ bool KermitCodec::decode(const QByteArray &field, QByteArray &out) const
                 ok = false;
                 break;
             }
-            c = p[i++];
-            const int c7 = c & 0x7F;
-            if ((c7 >= 0x40 && c7 <= 0x5F) || c7 == 0x3F)
-                c = Kermit::ctl(c);
+            c = unquoted_[static_cast<unsigned char>(p[i++])];
         }
         const char byte = static_cast<char>(c | high);
         if (count == 1) {
