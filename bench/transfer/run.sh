@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Transfer benchmark: lrzsz against lrzsz, tarnex-xfer against rz/rb/rx and
 # sz/sb/sx, and tarnex-xfer against itself, for Zmodem, Ymodem and Xmodem 1K;
-# for Kermit the same pairings with C-Kermit in place of lrzsz. C-Kermit
-# wants a terminal for its line: it runs on a pseudo-terminal (on-pty.sh)
-# whose other side is the pipe. Both Kermits use C-Kermit's default packet
-# length (4000) and window (30; Tarnex's largest is 27).
+# for Kermit the same pairings with C-Kermit and with G-Kermit in place of
+# lrzsz. C-Kermit wants a terminal for its line: it runs on a pseudo-terminal
+# (on-pty.sh) whose other side is the pipe. G-Kermit takes the pipe as it is
+# and is given the name to send under (it would send it in upper case). The
+# Kermits use the peers' default packet length (4000) and C-Kermit's window
+# (30; Tarnex's largest is 27; G-Kermit has none and streams instead).
 #   unthrottled: a SIZE_MB random file over a pipe pair, MB/s
 #   throttled:   a THROTTLED_KB random file over a line paced to 115200 bit/s
 #                8N1 (11520 bytes/s each way), efficiency = bytes/(s*11520)
@@ -37,6 +39,7 @@ sender() { # impl protocol file
     lrzsz/ymodem) echo "sb -q $3" ;;
     lrzsz/xmodem-1k) echo "sx -k -q $3" ;;
     ckermit/kermit) echo "$here/on-pty.sh kermit -Y -q -i -s $3" ;;
+    gkermit/kermit) echo "gkermit -q -i -P -a $(basename "$3") -s $3" ;;
     tarnex/kermit) echo "$xfer send --protocol kermit $kermit_options $3" ;;
     tarnex/*) echo "$xfer send --protocol $2 $3" ;;
     esac
@@ -47,6 +50,7 @@ receiver() { # impl protocol name
     lrzsz/ymodem) echo "rb -q -y" ;;
     lrzsz/xmodem-1k) echo "rx -q $3" ;;
     ckermit/kermit) echo "$here/on-pty.sh kermit -Y -q -r" ;;
+    gkermit/kermit) echo "gkermit -q -r" ;;
     tarnex/kermit) echo "$xfer receive --protocol kermit $kermit_options" ;;
     tarnex/xmodem-1k) echo "$xfer receive --protocol $2 --file $3" ;;
     tarnex/*) echo "$xfer receive --protocol $2" ;;
@@ -96,9 +100,14 @@ run_one() { # sender-impl receiver-impl protocol file paced
 
 printf "%-10s %-22s %14s %10s %10s %14s\n" protocol pairing "MB/s" "send cpu" "recv cpu" "efficiency"
 for protocol in $protocols; do
-    peer=lrzsz
-    [ "$protocol" = kermit ] && peer=ckermit
-    for pair in $peer:$peer tarnex:$peer $peer:tarnex tarnex:tarnex; do
+    # Each peer against itself and against us both ways, then us against us.
+    pairs=""
+    peers=lrzsz
+    [ "$protocol" = kermit ] && peers="ckermit gkermit"
+    for peer in $peers; do
+        pairs="$pairs $peer:$peer tarnex:$peer $peer:tarnex"
+    done
+    for pair in $pairs tarnex:tarnex; do
         from=${pair%%:*}
         to=${pair##*:}
         fast="-"

@@ -162,6 +162,9 @@ void TransferEngine::finish(int code)
     done_ = true;
     running_ = false;
     timeout_.stop();
+    // The line goes back to the terminal, which wants every byte at once.
+    context_.link->setGatherInput(false);
+    context_.link->setGatherOutput(false);
     disconnect(context_.link, nullptr, this, nullptr);
     emit finished(code);
 }

@@ -2,6 +2,8 @@
 
 #include "comms/transfer/kermit/KermitPacket.h"
 
+#include <cstring>
+
 namespace {
 
 // Control characters that lines, terminal drivers, modems or telnet act on:
@@ -35,6 +37,17 @@ KermitCodec::KermitCodec(char qctl, char qbin, char rept)
     , qbin_(qbin)
     , rept_(rept)
 {
+    // A repeat prefix is looked for first, then QBIN, then QCTL.
+    roles_[static_cast<unsigned char>(qctl_)] = ControlPrefix;
+    if (qbin_)
+        roles_[static_cast<unsigned char>(qbin_)] = OtherPrefix;
+    if (rept_)
+        roles_[static_cast<unsigned char>(rept_)] = OtherPrefix;
+    for (int b = 0; b < 256; ++b) {
+        const int c7 = b & 0x7F;
+        const char c = static_cast<char>(b);
+        unquoted_[b] = (c7 >= 0x40 && c7 <= 0x5F) || c7 == 0x3F ? Kermit::ctl(c) : c;
+    }
     for (int b = 0; b < 256; ++b) {
         Unit &unit = units_[b];
         int n = 0;
@@ -101,34 +114,72 @@ bool KermitCodec::decode(const QByteArray &field, QByteArray &out) const
 {
     const char *p = field.constData();
     const qsizetype n = field.size();
+    const qsizetype base = out.size();
+    // Room for what is decoded so far plus one byte per field byte left; only
+    // a repeat count makes more than that, and it grows the room first.
+    qsizetype room = n;
+    out.resize(base + room);
+    char *dst = out.data() + base;
+    qsizetype used = 0;
     qsizetype i = 0;
+    bool ok = true;
     while (i < n) {
         char c = p[i++];
+        const Role role = roles_[static_cast<unsigned char>(c)];
+        if (role == Literal) {
+            dst[used++] = c;
+            continue;
+        }
+        if (role == ControlPrefix) {
+            if (i >= n) {
+                ok = false;
+                break;
+            }
+            dst[used++] = unquoted_[static_cast<unsigned char>(p[i++])];
+            continue;
+        }
         int count = 1;
         if (rept_ && c == rept_) {
-            if (i + 1 >= n)
-                return false;
+            if (i + 1 >= n) {
+                ok = false;
+                break;
+            }
             count = Kermit::unChar(p[i++]);
-            if (count < 0 || count > 94)
-                return false;
+            if (count < 0 || count > 94) {
+                ok = false;
+                break;
+            }
             c = p[i++];
         }
         char high = 0;
         if (qbin_ && c == qbin_) {
-            if (i >= n)
-                return false;
+            if (i >= n) {
+                ok = false;
+                break;
+            }
             high = static_cast<char>(0x80);
             c = p[i++];
         }
         if (c == qctl_) {
-            if (i >= n)
-                return false;
-            c = p[i++];
-            const int c7 = c & 0x7F;
-            if ((c7 >= 0x40 && c7 <= 0x5F) || c7 == 0x3F)
-                c = Kermit::ctl(c);
+            if (i >= n) {
+                ok = false;
+                break;
+            }
+            c = unquoted_[static_cast<unsigned char>(p[i++])];
         }
-        out.append(count, static_cast<char>(c | high));
+        const char byte = static_cast<char>(c | high);
+        if (count == 1) {
+            dst[used++] = byte;
+            continue;
+        }
+        if (used + count + (n - i) > room) {
+            room = qMax(room * 2, used + count + (n - i));
+            out.resize(base + room);
+            dst = out.data() + base;
+        }
+        std::memset(dst + used, static_cast<unsigned char>(byte), count);
+        used += count;
     }
-    return true;
+    out.resize(base + used);
+    return ok;
 }

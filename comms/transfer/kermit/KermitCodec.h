@@ -39,4 +39,9 @@ private:
     char qbin_;
     char rept_;
     std::array<Unit, 256> units_{};
+    // What a field byte begins when decoding, and what a byte after QCTL
+    // stands for.
+    enum Role : quint8 { Literal, ControlPrefix, OtherPrefix };
+    std::array<Role, 256> roles_{};
+    std::array<char, 256> unquoted_{};
 };

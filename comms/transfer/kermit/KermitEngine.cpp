@@ -84,6 +84,10 @@ void KermitEngine::onReceived(const QByteArray &bytes)
         if (!isFinished())
             handlePacket(result);
     });
+    // Streamed file data wants no answers until the file ends: let the link
+    // hand it on in larger pieces, so both ends wake less often.
+    if (!isFinished())
+        link()->setGatherInput(inStreamedData_ && !cancelling_);
 }
 
 void KermitEngine::handlePacket(const Kermit::PacketReader::Result &result)

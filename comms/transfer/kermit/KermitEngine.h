@@ -119,5 +119,6 @@ private:
     bool refused_ = false;
     bool pendingCr_ = false;
     bool streamBroken_ = false; // a streamed packet was damaged
+    bool inStreamedData_ = false; // the last packet taken was streamed data
     QByteArray decoded_;
 };

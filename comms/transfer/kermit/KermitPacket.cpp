@@ -7,19 +7,29 @@ namespace Kermit {
 
 namespace {
 
-constexpr std::array<quint16, 256> makeCrcTable()
+// crcTables[k][b] is the remainder of byte b followed by k zero bytes, so
+// eight bytes take eight independent look-ups; crcTables[0] alone serves
+// byte by byte.
+using CrcTables = std::array<std::array<quint16, 256>, 8>;
+
+constexpr CrcTables makeCrcTables()
 {
-    std::array<quint16, 256> table{};
+    CrcTables tables{};
     for (int i = 0; i < 256; ++i) {
         quint16 crc = static_cast<quint16>(i);
         for (int bit = 0; bit < 8; ++bit)
             crc = (crc & 1) ? static_cast<quint16>((crc >> 1) ^ 0x8408) : static_cast<quint16>(crc >> 1);
-        table[i] = crc;
+        tables[0][i] = crc;
     }
-    return table;
+    for (int k = 1; k < 8; ++k)
+        for (int i = 0; i < 256; ++i) {
+            const quint16 prev = tables[k - 1][i];
+            tables[k][i] = static_cast<quint16>((prev >> 8) ^ tables[0][prev & 0xFF]);
+        }
+    return tables;
 }
 
-constexpr std::array<quint16, 256> crcTable = makeCrcTable();
+constexpr CrcTables crcTables = makeCrcTables();
 
 char fold6(unsigned sum)
 {
@@ -62,11 +72,18 @@ bool checkMatches(const char *covered, int length, const char *check, int checkT
 
 quint16 crc16(const char *bytes, int length)
 {
-    quint16 crc = 0;
-    for (int i = 0; i < length; ++i)
-        crc = static_cast<quint16>(
-            (crc >> 8) ^ crcTable[(crc ^ static_cast<unsigned char>(bytes[i])) & 0xFF]);
-    return crc;
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes);
+    unsigned crc = 0;
+    int i = 0;
+    for (; i + 8 <= length; i += 8) {
+        crc ^= p[i] | (p[i + 1] << 8);
+        crc = crcTables[7][crc & 0xFF] ^ crcTables[6][crc >> 8] ^ crcTables[5][p[i + 2]]
+            ^ crcTables[4][p[i + 3]] ^ crcTables[3][p[i + 4]] ^ crcTables[2][p[i + 5]]
+            ^ crcTables[1][p[i + 6]] ^ crcTables[0][p[i + 7]];
+    }
+    for (; i < length; ++i)
+        crc = (crc >> 8) ^ crcTables[0][(crc ^ p[i]) & 0xFF];
+    return static_cast<quint16>(crc);
 }
 
 void appendCheck(QByteArray &out, const char *bytes, int length, int checkType)

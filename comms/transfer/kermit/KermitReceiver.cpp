@@ -36,6 +36,7 @@ void KermitEngine::receiverPacket(const Kermit::Packet &packet)
     const int window = link_.streaming ? 1 : link_.windowSize;
     const int d = seqDistance(expected_, packet.seq);
     if (d == 0) {
+        inStreamedData_ = link_.streaming && packet.type == 'D';
         bool stop = false;
         const QByteArray ack = processInOrder(packet, &stop);
         if (isFinished())
@@ -80,6 +81,7 @@ void KermitEngine::receiverPacket(const Kermit::Packet &packet)
 
 void KermitEngine::receiverBadPacket()
 {
+    inStreamedData_ = false;
     if (state_ == State::Receiving && link_.streaming) {
         // Data is lost and cannot be asked for again. Wait briefly: an error
         // packet may follow when the sender cut its stream short to cancel.
@@ -210,7 +212,7 @@ QByteArray KermitEngine::onData(const QByteArray &data)
         return "X";
     if (!incoming_.isOpen() && !openIncoming())
         return "X";
-    decoded_.clear();
+    decoded_.resize(0); // keeps the allocation for the next packet
     if (!decoder_.decode(data, decoded_)) {
         fail(TransferResult::ProtocolError, "Bad data encoding");
         return {};
