@@ -148,8 +148,6 @@ void ZmodemEngine::abortTransfer(int code)
 
 void ZmodemEngine::endTransfer(int code)
 {
-    link()->setGatherInput(false);
-    link()->setGatherOutput(false);
     decoder_.stop();
     state_ = State::Idle;
     finish(code);
