@@ -2,7 +2,7 @@
 // file to "rz -q -b" through a relay paced like a line of RATE bytes/s each
 // way that flips one bit of a byte with probability FLIP and drops a byte
 // with probability DROP, with the same seeds for both senders.
-//   noisy_line_bench [--seeds 20] [--kb 64] [--rate 11520] [--flip 1e-4]
+//   noisy_line_bench [--seeds 20] [--first 1] [--kb 64] [--rate 11520] [--flip 1e-4]
 //                    [--drop 2e-5] [--limit 300] [--parallel 4]
 //                    [--senders sz,tarnex] [--xfer PATH]
 // One line per run: completed or not, seconds until rz ended, efficiency
@@ -30,6 +30,7 @@
 namespace {
 
 struct Settings {
+    int firstSeed = 1;
     int seeds = 20;
     int kilobytes = 64;
     int rate = 11520;
@@ -176,6 +177,7 @@ bool parse(const QCoreApplication &app, Settings *s)
 {
     QCommandLineParser parser;
     parser.addOptions({{QStringLiteral("seeds"), QStringLiteral("Runs per sender."), QStringLiteral("n")},
+        {QStringLiteral("first"), QStringLiteral("First seed."), QStringLiteral("n")},
         {QStringLiteral("kb"), QStringLiteral("File size in KB."), QStringLiteral("k")},
         {QStringLiteral("rate"), QStringLiteral("Line bytes per second."), QStringLiteral("r")},
         {QStringLiteral("flip"), QStringLiteral("Bit flip chance per byte."), QStringLiteral("p")},
@@ -191,6 +193,7 @@ bool parse(const QCoreApplication &app, Settings *s)
         return text.isEmpty() ? fallback : decltype(fallback)(text.toDouble());
     };
     s->seeds = number("seeds", s->seeds);
+    s->firstSeed = number("first", s->firstSeed);
     s->kilobytes = number("kb", s->kilobytes);
     s->rate = number("rate", s->rate);
     s->flip = number("flip", s->flip);
@@ -233,7 +236,7 @@ int main(int argc, char **argv)
     std::printf("%d KB file, %d bytes/s, flip %g, drop %g per byte\n", settings.kilobytes, settings.rate,
         settings.flip, settings.drop);
     std::vector<std::unique_ptr<Run>> runs;
-    for (int seed = 1; seed <= settings.seeds; ++seed)
+    for (int seed = settings.firstSeed; seed < settings.firstSeed + settings.seeds; ++seed)
         for (const QString &sender : settings.senders)
             runs.push_back(std::make_unique<Run>(settings, sender, quint32(seed)));
     size_t next = 0;
