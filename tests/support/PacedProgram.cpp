@@ -35,6 +35,7 @@ PacedProgram::~PacedProgram()
         process_.waitForFinished(5000);
     }
     closeInput();
+    delete writable_;
     if (writeFd_ >= 0)
         ::close(writeFd_);
 }
