@@ -18,6 +18,10 @@ public:
 
     virtual void send(const QByteArray &bytes) = 0;
     virtual qint64 pendingOutput() const = 0;
+    // Bytes sent that have not left for the other side yet: the queue above
+    // and what the system still holds for the line (a pipe, a terminal's
+    // output queue, a socket's unsent data), where the link can tell.
+    virtual qint64 unsentOutput() const { return pendingOutput(); }
     // Discard bytes queued for sending that have not left yet (used on abort).
     virtual void discardOutput() = 0;
     // False once the other side has gone (pipe closed, carrier lost).

@@ -4,6 +4,9 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <linux/sockios.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -40,6 +43,22 @@ int pipeCapacity(int fd)
 #endif
 }
 
+// What kind of file a descriptor is, for asking how much written to it the
+// system has not yet passed on.
+FdLink::Queue queueOf(int fd)
+{
+    struct stat st { };
+    if (fstat(fd, &st) != 0)
+        return FdLink::Queue::None;
+    if (S_ISFIFO(st.st_mode))
+        return FdLink::Queue::Pipe;
+    if (S_ISSOCK(st.st_mode))
+        return FdLink::Queue::Socket;
+    if (S_ISCHR(st.st_mode) && isatty(fd))
+        return FdLink::Queue::Terminal;
+    return FdLink::Queue::None;
+}
+
 } // namespace
 
 FdLink::FdLink(int readFd, int writeFd, QObject *parent)
@@ -48,6 +67,7 @@ FdLink::FdLink(int readFd, int writeFd, QObject *parent)
     , writeFd_(writeFd)
     , readFlags_(makeNonBlocking(readFd))
     , writeFlags_(makeNonBlocking(writeFd))
+    , writeQueue_(queueOf(writeFd))
     , readNotifier_(new QSocketNotifier(readFd, QSocketNotifier::Read, this))
     , writeNotifier_(new QSocketNotifier(writeFd, QSocketNotifier::Write, this))
 {
@@ -85,6 +105,30 @@ void FdLink::send(const QByteArray &bytes)
     out_.append(bytes);
     if (!writeNotifier_->isEnabled() && !outputTimer_.isActive())
         writeQueued();
+}
+
+qint64 FdLink::unsentOutput() const
+{
+    // Unread in a pipe, queued for a terminal's line, not yet sent by a
+    // socket (what is on the way to the peer is past recall anyway).
+    int request = 0;
+    switch (writeQueue_) {
+    case Queue::None:
+        return pendingOutput();
+    case Queue::Pipe:
+        request = FIONREAD;
+        break;
+    case Queue::Terminal:
+        request = TIOCOUTQ;
+        break;
+    case Queue::Socket:
+        request = SIOCOUTQNSD;
+        break;
+    }
+    int held = 0;
+    if (ioctl(writeFd_, request, &held) != 0)
+        held = 0;
+    return pendingOutput() + held;
 }
 
 void FdLink::discardOutput()

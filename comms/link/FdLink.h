@@ -12,11 +12,15 @@ class QSocketNotifier;
 class FdLink : public ByteLink {
     Q_OBJECT
 public:
+    // Where the system holds output before it leaves.
+    enum class Queue { None, Pipe, Terminal, Socket };
+
     FdLink(int readFd, int writeFd, QObject *parent = nullptr);
     ~FdLink() override;
 
     void send(const QByteArray &bytes) override;
     qint64 pendingOutput() const override { return out_.size() - outPos_; }
+    qint64 unsentOutput() const override;
     void discardOutput() override;
     bool isConnected() const override { return !gone_; }
     // Gathers only over a deep pipe, which holds what arrives meanwhile.
@@ -33,6 +37,7 @@ private:
     int writeFd_;
     int readFlags_;
     int writeFlags_;
+    Queue writeQueue_;
     QSocketNotifier *readNotifier_;
     QSocketNotifier *writeNotifier_;
     QTimer inputTimer_;

@@ -58,6 +58,18 @@ qint64 TransferEngine::pendingOutput() const
     return context_.link->pendingOutput();
 }
 
+qint64 TransferEngine::outputLeft() const
+{
+    return sentTotal_ - context_.link->unsentOutput();
+}
+
+void TransferEngine::discardOutput()
+{
+    const qint64 unsent = context_.link->unsentOutput();
+    context_.link->discardOutput();
+    sentTotal_ -= unsent - context_.link->unsentOutput();
+}
+
 void TransferEngine::armTimeout(int ms)
 {
     quietWait_ = false;

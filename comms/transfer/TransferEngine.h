@@ -56,6 +56,12 @@ protected:
 
     void send(const QByteArray &bytes);
     qint64 pendingOutput() const;
+    // Bytes handed to send() so far, and how many of them have left the
+    // link (what the link still holds, the system's queue included, has not).
+    qint64 outputSent() const { return sentTotal_; }
+    qint64 outputLeft() const;
+    // Drops what the link has not sent yet; it no longer counts as sent.
+    void discardOutput();
     void armTimeout(int ms);
     void armTimeoutTicks(int ticks);
     // A wait for a quiet line: every byte received starts it afresh, so a

@@ -8,7 +8,9 @@
 #include "support/ChainSpy.h"
 #include "support/LinkPair.h"
 #include "support/NoiseRelay.h"
+#include "support/PacedProgram.h"
 #include "support/TestFiles.h"
+#include "support/XferTool.h"
 #include "support/ZmodemPeer.h"
 
 // Zmodem over damaged lines: the outcome is the identical file or a clean
@@ -139,6 +141,39 @@ private slots:
         } else {
             checkOutcome(code, to.path(), data);
         }
+    }
+
+    // tarnex-xfer into rz through a paced line that flips bits and drops
+    // bytes (ten times 115200 bit/s, to keep it short). Every run completes,
+    // and the line carries some resent data, not the pipes full of stale
+    // data that each restart used to queue behind.
+    void xferToRzOnNoisyLine_data()
+    {
+        QTest::addColumn<quint32>("seed");
+        for (const quint32 seed : {2u, 7u, 13u})
+            QTest::addRow("seed %u", seed) << seed;
+    }
+    void xferToRzOnNoisyLine()
+    {
+        QFETCH(quint32, seed);
+        QTemporaryDir from;
+        QTemporaryDir to;
+        const QByteArray data = TestFiles::randomBytes(64 * 1024, seed);
+        const QString file = TestFiles::writeIn(from.path(), QStringLiteral("n.bin"), data);
+        constexpr int bytesPerSecond = 115200;
+        PacedProgram sender(bytesPerSecond);
+        PacedProgram receiver(bytesPerSecond);
+        NoiseRelay relay(&sender, &receiver, {seed, 1e-4, 2e-5, 0, -1});
+        QVERIFY(
+            receiver.start(QStringLiteral("rz"), {QStringLiteral("-q"), QStringLiteral("-b")}, to.path()));
+        QVERIFY(sender.start(XferTool::path(),
+            {QStringLiteral("send"), QStringLiteral("--protocol"), QStringLiteral("zmodem"), file},
+            from.path()));
+        QTRY_VERIFY_WITH_TIMEOUT(sender.hasExited() && receiver.hasExited(), transferTimeoutMs);
+        QVERIFY2(receiver.exitCode() == 0, receiver.diagnostics().constData());
+        QVERIFY2(sender.exitCode() == 0, sender.diagnostics().constData());
+        QVERIFY(TestFiles::read(to.filePath(QStringLiteral("n.bin"))) == data);
+        QVERIFY2(sender.bytesTaken() < 4 * data.size(), QByteArray::number(sender.bytesTaken()).constData());
     }
 
     void otherSideCancels_data()

@@ -13,7 +13,10 @@ constexpr int maxConsecutiveErrors = 20;
 
 ZmodemEngine::ZmodemEngine(const Context &context, QObject *parent)
     : TransferEngine(context, parent)
-{ }
+{
+    paceCheck_.setSingleShot(true);
+    connect(&paceCheck_, &QTimer::timeout, this, &ZmodemEngine::paceCheck);
+}
 
 ZmodemEngine::~ZmodemEngine() = default;
 
@@ -87,6 +90,8 @@ void ZmodemEngine::zData(const quint8 *data, int length, quint8 frameEnd)
 void ZmodemEngine::zBadHeader()
 {
     countError(QStringLiteral("Bad header"));
+    if (sending_)
+        restatePosition();
 }
 
 void ZmodemEngine::zBadData()
@@ -139,7 +144,7 @@ bool ZmodemEngine::recoverableError(const QString &what)
 
 void ZmodemEngine::abortTransfer(int code)
 {
-    link()->discardOutput();
+    discardOutput();
     // Eight CANs stop the other side; the backspaces erase them from a terminal.
     send(QByteArray(8, char(ZDLE)) + QByteArray(10, '\b'));
     dropFiles();

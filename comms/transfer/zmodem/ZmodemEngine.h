@@ -1,10 +1,12 @@
 #pragma once
 
+#include "comms/transfer/OutputPace.h"
 #include "comms/transfer/TransferEngine.h"
 #include "comms/transfer/zmodem/ZmodemDecoder.h"
 #include "comms/transfer/zmodem/ZmodemEncoder.h"
 
 #include <QElapsedTimer>
+#include <QTimer>
 
 // Zmodem sender and receiver. The common part (this file's .cpp) owns the
 // frame decoder and encoder, aborts and time-outs; ZmodemSend.cpp and
@@ -70,11 +72,18 @@ private:
     void sendFileOffer();
     void startData(qint64 position);
     void pump();
-    bool encodeChunk();
+    void paceCheck();
+    // Encodes about room bytes (at least a subpacket's worth) and sends them.
+    bool encodeChunk(qint64 room);
     // No buffer limit and full duplex: data goes out without waiting.
     bool receiverStreams() const;
     bool windowFull() const;
     int stallMs() const;
+    // A header from the receiver came damaged while streaming, most likely
+    // where to resend from: end the frame and start the next at the same
+    // place. A receiver that was not asking takes it in its stride; one
+    // that was asks again.
+    void restatePosition();
     void sendEof();
     void sendFinish();
     void answerCrcRequest(quint32 length);
@@ -111,6 +120,11 @@ private:
     qint64 position_ = 0; // next byte to send
     qint64 ackedPosition_ = 0;
     qint64 lastRposition_ = -1;
+    // outputLeft() once the receiver can have seen our last start of data.
+    qint64 repeatDueAt_ = 0;
+    OutputPace pace_;
+    QTimer paceCheck_;
+    qint64 leftAtPaceCheck_ = 0;
     qint64 segmentBytes_ = 0; // since the last ZCRCW
     qint64 sinceQuery_ = 0; // since the last ZCRCQ
     bool atEof_ = false;

@@ -21,6 +21,9 @@ constexpr qint64 chunkBytes = 32 * 1024;
 constexpr qint64 windowBytes = 1024 * 1024;
 constexpr qint64 queryEvery = 128 * 1024;
 constexpr int minBlock = 256;
+// How soon to look at the link again when it holds as much unsent data as
+// OutputPace allows.
+constexpr int paceCheckMs = 10;
 
 } // namespace
 
@@ -70,6 +73,7 @@ void ZmodemEngine::senderHeader(const Header &header)
         switch (header.type) {
         case ZRPOS:
             progressMade();
+            lastRposition_ = header.position();
             startData(header.position());
             break;
         case ZSKIP:
@@ -90,22 +94,29 @@ void ZmodemEngine::senderHeader(const Header &header)
     case State::WaitAck:
     case State::WaitEofAck:
         switch (header.type) {
-        case ZRPOS:
-            if (header.position() > outgoing_.size()) {
+        case ZRPOS: {
+            const qint64 asked = header.position();
+            if (asked > outgoing_.size()) {
                 abortTransfer(TransferResult::ProtocolError);
                 return;
             }
+            // Asked again for where we went back to before our data from
+            // there can have reached the receiver: it was answering what was
+            // still on the line ahead of it.
+            if (asked == lastRposition_ && outputLeft() < repeatDueAt_)
+                break;
             // A request further on than the last one means the receiver got data.
-            if (qint64(header.position()) > lastRposition_)
+            if (asked > lastRposition_)
                 progressMade();
-            if (!recoverableError(QStringLiteral("Receiver asked to resend from %1").arg(header.position())))
+            if (!recoverableError(QStringLiteral("Receiver asked to resend from %1").arg(asked)))
                 return;
-            if (qint64(header.position()) == lastRposition_ && blockLength_ > minBlock)
+            if (asked == lastRposition_ && blockLength_ > minBlock)
                 blockLength_ /= 2;
-            lastRposition_ = header.position();
-            link()->discardOutput();
-            startData(header.position());
+            lastRposition_ = asked;
+            discardOutput();
+            startData(asked);
             break;
+        }
         case ZACK:
             ackedPosition_ = qMax<qint64>(ackedPosition_, header.position());
             if (state_ == State::WaitAck && qint64(header.position()) == position_) {
@@ -116,7 +127,7 @@ void ZmodemEngine::senderHeader(const Header &header)
             }
             break;
         case ZSKIP:
-            link()->discardOutput();
+            discardOutput();
             skipCurrentFile(TransferResult::Skipped);
             break;
         case ZRINIT:
@@ -220,6 +231,9 @@ void ZmodemEngine::startData(qint64 position)
     atEof_ = false;
     setProgress(position);
     sendBinary(Header::withPosition(ZDATA, quint32(position)));
+    // The receiver can only complain about this start once the header and
+    // the first subpacket (if any) have gone.
+    repeatDueAt_ = outputSent() + qMin<qint64>(blockLength_, outgoing_.size() - position);
     state_ = State::Streaming;
     // A streaming receiver answers only now and then: the link may fill the
     // line in larger pieces.
@@ -238,9 +252,26 @@ void ZmodemEngine::pump()
             armTimeout(retryMs);
             return; // until a ZACK moves the window
         }
-        if (!encodeChunk())
+        const qint64 room = pace_.room(outputLeft(), link()->unsentOutput());
+        if (room <= 0) {
+            leftAtPaceCheck_ = outputLeft();
+            paceCheck_.start(paceCheckMs);
+            return;
+        }
+        if (!encodeChunk(room))
             return;
     }
+}
+
+void ZmodemEngine::paceCheck()
+{
+    if (!sending_ || state_ != State::Streaming)
+        return;
+    // A line that takes nothing is left to the stall time-out.
+    if (outputLeft() == leftAtPaceCheck_)
+        paceCheck_.start(paceCheckMs);
+    else
+        pump();
 }
 
 bool ZmodemEngine::receiverStreams() const
@@ -253,10 +284,10 @@ bool ZmodemEngine::windowFull() const
     return position_ - ackedPosition_ >= windowBytes;
 }
 
-bool ZmodemEngine::encodeChunk()
+bool ZmodemEngine::encodeChunk(qint64 room)
 {
     const bool streaming = receiverStreams();
-    qint64 want = chunkBytes;
+    qint64 want = qBound<qint64>(blockLength_, room, chunkBytes);
     if (!streaming)
         want = qMin<qint64>(want, receiverBuffer_ > 0 ? receiverBuffer_ - segmentBytes_ : blockLength_);
     readBuffer_.resize(want);
@@ -305,6 +336,16 @@ bool ZmodemEngine::encodeChunk()
         return false;
     }
     return true;
+}
+
+void ZmodemEngine::restatePosition()
+{
+    if (state_ != State::Streaming || !receiverStreams())
+        return;
+    out_.resize(0);
+    encoder_.dataSubpacket(out_, "", 0, ZCRCE, crc32_);
+    send(out_);
+    sendBinary(Header::withPosition(ZDATA, quint32(position_)));
 }
 
 void ZmodemEngine::sendEof()
@@ -358,8 +399,12 @@ void ZmodemEngine::senderTimeout()
             startData(ackedPosition_);
         break;
     case State::WaitEofAck:
+        // A receiver still waiting for data from further back ignores an end
+        // of file at the wrong place, and each repeat puts off its own
+        // time-out: start data at the end again, which it answers with the
+        // position it wants (or takes as the end it missed).
         if (recoverableError(QStringLiteral("No answer to end of file")))
-            sendEof();
+            startData(position_);
         break;
     case State::WaitFinish:
         if (++retries_ > 3)
