@@ -15,6 +15,7 @@ ZmodemEngine::ZmodemEngine(const Context &context, QObject *parent)
     : TransferEngine(context, parent)
 {
     paceCheck_.setSingleShot(true);
+    paceCheck_.setTimerType(Qt::PreciseTimer);
     connect(&paceCheck_, &QTimer::timeout, this, &ZmodemEngine::paceCheck);
 }
 

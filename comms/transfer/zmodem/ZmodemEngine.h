@@ -125,6 +125,7 @@ private:
     OutputPace pace_;
     QTimer paceCheck_;
     qint64 leftAtPaceCheck_ = 0;
+    bool linkWasEmpty_ = true; // at the last pace check; a new line may be fast
     qint64 segmentBytes_ = 0; // since the last ZCRCW
     qint64 sinceQuery_ = 0; // since the last ZCRCQ
     bool atEof_ = false;
