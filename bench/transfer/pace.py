@@ -22,5 +22,8 @@ while True:
         # The line is idle until the first byte: do not bank the wait.
         start = time.monotonic()
         sent = 0
-    os.write(dst, chunk)
+    try:
+        os.write(dst, chunk)
+    except BrokenPipeError:
+        break  # the reader has finished (G-Kermit exits after its last ACK)
     sent += len(chunk)
