@@ -13,8 +13,11 @@ constexpr qsizetype storedSize = 13 + 1 + 4 + 2 * (AdminSecret::saltBytes + Admi
 
 QByteArray randomSalt()
 {
-    QByteArray salt(AdminSecret::saltBytes, Qt::Uninitialized);
-    QRandomGenerator::system()->fillRange(reinterpret_cast<quint32 *>(salt.data()), salt.size() / 4);
+    QByteArray salt;
+    while (salt.size() < AdminSecret::saltBytes) {
+        const quint32 word = QRandomGenerator::system()->generate();
+        salt.append(reinterpret_cast<const char *>(&word), sizeof word);
+    }
     return salt;
 }
 
