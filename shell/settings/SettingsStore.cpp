@@ -153,7 +153,7 @@ QByteArray SettingsStore::ReadSettingBinary(const QString &section, const QStrin
 }
 
 template <typename Set>
-void SettingsStore::writeValue(const QString &failure, const QString &section, const QString &name, Set set)
+bool SettingsStore::writeValue(const QString &failure, const QString &section, const QString &name, Set set)
 {
     const QString path = filePath();
     bool readable = true;
@@ -174,8 +174,10 @@ void SettingsStore::writeValue(const QString &failure, const QString &section, c
         set(doc);
         return doc.serialize();
     });
-    if (!update.ok() || !readable)
-        fail(failure + section + QLatin1Char('\\') + name);
+    if (update.ok() && readable)
+        return true;
+    fail(failure + section + QLatin1Char('\\') + name);
+    return false;
 }
 
 void SettingsStore::WriteSettingString(const QString &section, const QString &name, const QString &value)
@@ -196,9 +198,9 @@ void SettingsStore::WriteSettingBool(const QString &section, const QString &name
         [&](SettingsDocument &doc) { doc.setInteger(name, value ? 1 : 0); });
 }
 
-void SettingsStore::WriteSettingBinary(const QString &section, const QString &name, const QByteArray &value)
+bool SettingsStore::WriteSettingBinary(const QString &section, const QString &name, const QByteArray &value)
 {
-    writeValue(QStringLiteral("Failed on write BinaryData:"), section, name,
+    return writeValue(QStringLiteral("Failed on write BinaryData:"), section, name,
         [&](SettingsDocument &doc) { doc.setBinary(name, value); });
 }
 
@@ -247,7 +249,7 @@ void SettingsStore::write(const BooleanSetting &setting, bool value)
     WriteSettingBool(QString(), QString::fromLatin1(setting.writeName()), value);
 }
 
-void SettingsStore::write(const BinarySetting &setting, const QByteArray &value)
+bool SettingsStore::write(const BinarySetting &setting, const QByteArray &value)
 {
-    WriteSettingBinary(QString(), QString::fromLatin1(setting.name), value);
+    return WriteSettingBinary(QString(), QString::fromLatin1(setting.name), value);
 }

@@ -51,7 +51,9 @@ public:
     void WriteSettingString(const QString &section, const QString &name, const QString &value);
     void WriteSettingInteger(const QString &section, const QString &name, qint32 value);
     void WriteSettingBool(const QString &section, const QString &name, bool value);
-    void WriteSettingBinary(const QString &section, const QString &name, const QByteArray &value);
+    // Binary writes also tell whether the value was stored (the administrator
+    // password's caller words its own warning for a refused machine-wide write).
+    bool WriteSettingBinary(const QString &section, const QString &name, const QByteArray &value);
 
     // The same through the settings table, with the empty section.
     QString read(const StringSetting &setting);
@@ -63,7 +65,7 @@ public:
     void write(const StringSetting &setting, const QString &value);
     void write(const IntegerSetting &setting, qint32 value);
     void write(const BooleanSetting &setting, bool value);
-    void write(const BinarySetting &setting, const QByteArray &value);
+    bool write(const BinarySetting &setting, const QByteArray &value);
 
     static constexpr int maxBinaryRead = 1024;
     // A settings file past this is no settings file: it is not read.
@@ -87,7 +89,7 @@ private:
     T readValue(const QString &what, const QString &failure, const QString &section, const QString &name,
         T def, Get get);
     template <typename Set>
-    void writeValue(const QString &failure, const QString &section, const QString &name, Set set);
+    bool writeValue(const QString &failure, const QString &section, const QString &name, Set set);
     QString folder() const;
     void fail(const QString &text);
 

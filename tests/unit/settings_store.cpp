@@ -225,7 +225,7 @@ private slots:
     void machineRootIsSeparate()
     {
         store->setRoot(SettingsStore::Root::Machine);
-        store->write(Setting::AP, QByteArray("secret"));
+        QVERIFY(store->write(Setting::AP, QByteArray("secret")));
         store->setRoot(SettingsStore::Root::User);
         QCOMPARE(store->read(Setting::AP), QByteArray());
         store->setRoot(SettingsStore::Root::Machine);
@@ -244,7 +244,7 @@ private slots:
         QFile::setPermissions(dir,
             QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther | QFileDevice::ExeOther);
         log->write(QStringLiteral("log opened"));
-        asOrdinaryUser([&] { store->write(Setting::AP, QByteArray("new")); });
+        asOrdinaryUser([&] { QVERIFY(!store->write(Setting::AP, QByteArray("new"))); });
         QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         QCOMPARE(prompt->texts(), QStringList{"Failed on write BinaryData:\\AP"});
         QCOMPARE(logLines().value(logLines().size() - 1), QStringLiteral("Failed on write BinaryData:\\AP"));

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QDialog>
+
+class QLineEdit;
+
+// "Admin Access": asks for the administrator password in a masked field.
+class AdminAccessDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit AdminAccessDialog(QWidget *parent = nullptr);
+
+    QString password() const;
+
+private:
+    QLineEdit *m_password;
+};
