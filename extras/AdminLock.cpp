@@ -36,12 +36,14 @@ AdminLock::AdminLock(SettingsStore &settings, UserPrompt &prompt, AdminDialogs &
 
 void AdminLock::LoadAdminPassword()
 {
-    QByteArray stored;
+    std::optional<QByteArray> stored;
     {
         MachineRoot machine(m_settings);
-        stored = m_settings.read(Setting::AP);
+        stored = m_settings.readIfReadable(Setting::AP);
     }
-    m_secret = AdminSecret::fromStored(stored);
+    // A settings file that is there but cannot be read may hold a password:
+    // that locks as an unknown form does, it does not open.
+    m_secret = stored ? AdminSecret::fromStored(*stored) : AdminSecret::unreadable();
     // A value this program cannot read may be a password it cannot check, so
     // it locks rather than opens: no typed text matches it, and only someone
     // who may edit the machine-wide settings can clear it.

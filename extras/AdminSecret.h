@@ -29,6 +29,13 @@ public:
     static AdminSecret seal(const QString &password, int iterations = defaultIterations);
     // The stored value read back; anything not in the form above is Unreadable.
     static AdminSecret fromStored(const QByteArray &stored);
+    // A stored value that could not be read at all.
+    static AdminSecret unreadable()
+    {
+        AdminSecret secret;
+        secret.m_state = State::Unreadable;
+        return secret;
+    }
 
     State state() const { return m_state; }
     bool isEmpty() const { return m_state == State::None; }

@@ -234,6 +234,24 @@ QByteArray SettingsStore::read(const BinarySetting &setting)
     return ReadSettingBinary(QString(), QString::fromLatin1(setting.name));
 }
 
+std::optional<QByteArray> SettingsStore::readIfReadable(const BinarySetting &setting)
+{
+    const QString name = QString::fromLatin1(setting.name);
+    if (!identityOf(filePath()))
+        return QByteArray();
+    const SettingsDocument *current = currentDocument();
+    if (!current) {
+        fail(QStringLiteral("Failed on read binary data:\\") + name);
+        return std::nullopt;
+    }
+    if (!current->typeOf(name))
+        return QByteArray();
+    const QByteArray value = ReadSettingBinary(QString(), name);
+    if (!current->binary(name))
+        return std::nullopt;
+    return value;
+}
+
 void SettingsStore::write(const StringSetting &setting, const QString &value)
 {
     WriteSettingString(QString(), QString::fromLatin1(setting.writeName()), value);

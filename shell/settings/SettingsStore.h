@@ -62,6 +62,10 @@ public:
     qint32 read(const IntegerSetting &setting, qint32 def);
     bool read(const BooleanSetting &setting);
     QByteArray read(const BinarySetting &setting);
+    // Empty when the file or the value is absent; nothing when the file is
+    // there but cannot be read, or the value is not binary: for a value
+    // whose absence opens something (the administrator password).
+    std::optional<QByteArray> readIfReadable(const BinarySetting &setting);
     void write(const StringSetting &setting, const QString &value);
     void write(const IntegerSetting &setting, qint32 value);
     void write(const BooleanSetting &setting, bool value);

@@ -281,6 +281,34 @@ private slots:
         QVERIFY(TestFiles::read(logPath).contains("AP is not in a known form"));
     }
 
+    // A machine-wide file that is there but cannot be read may hold a
+    // password: it locks, it does not open.
+    void unreadableMachineFileLocks_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::newRow("value of another type") << QStringLiteral("type");
+        QTest::newRow("file too large to read") << QStringLiteral("size");
+        QTest::newRow("a folder in its place") << QStringLiteral("folder");
+    }
+    void unreadableMachineFileLocks()
+    {
+        QFETCH(QString, damage);
+        const QString path = machineFile();
+        QDir().mkpath(QFileInfo(path).path());
+        if (damage == QLatin1String("type"))
+            QVERIFY(TestFiles::write(path, "AP=str:pw\n"));
+        else if (damage == QLatin1String("size"))
+            QVERIFY(TestFiles::write(path, "# " + QByteArray(2 * 1024 * 1024, 'x') + "\n"));
+        else
+            QVERIFY(QDir().mkpath(path));
+        auto lock = makeLock();
+        QVERIFY(lock->isLocked());
+        QVERIFY(!check(*lock, QString()));
+        QVERIFY(!check(*lock, QStringLiteral("pw")));
+        if (damage == QLatin1String("folder"))
+            QDir(path).removeRecursively();
+    }
+
     // An ordinary user cannot write the machine-wide file: the warning, the new
     // password for this run, and the stored one for the next.
     void unwritableMachineRootKeepsNewPasswordForTheRun()
