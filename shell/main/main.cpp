@@ -1,9 +1,12 @@
-#include <QCoreApplication>
+#include <QApplication>
 #include <QTextStream>
 
 #include "comms/keyboard/DefaultKeyMap.h"
 #include "shell/ProgramDir.h"
 #include "shell/Version.h"
+#include "shell/main/Mainform.h"
+
+#include <cstring>
 
 namespace {
 
@@ -23,16 +26,19 @@ bool prepareProgramDir()
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    // Answered before any window system is needed.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            QTextStream(stdout) << "Tarnex " << Tarnex::versionText << '\n';
+            return 0;
+        }
+    }
+    QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Tarnex"));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(Tarnex::versionText));
-    const QStringList args = QCoreApplication::arguments();
-    if (args.contains(QStringLiteral("--version"))) {
-        QTextStream(stdout) << "Tarnex " << Tarnex::versionText << '\n';
-        return 0;
-    }
     if (!prepareProgramDir())
         return 1;
-    QTextStream(stderr) << "tarnex: the main window is not built yet; try --version\n";
-    return 1;
+    TMainform window;
+    window.show();
+    return app.exec();
 }

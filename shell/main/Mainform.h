@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class QToolBar;
+class QToolButton;
+class Terminal;
+
+// The main window: tool bar, terminal and status bar. A view only: it builds
+// the layout and the menus, shows what it is told and turns a click into a
+// call on a controller. Entries whose controllers do not exist yet are
+// present and disabled.
+class TMainform : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TMainform(QWidget *parent = nullptr);
+
+    static QString applicationTitle() { return QStringLiteral("Tarnex 7.0"); }
+
+    Terminal *terminal() const { return terminal_; }
+    // A menu entry, menu or tool button by the name the program uses for it.
+    QAction *entry(const QString &name) const { return entries_.value(name); }
+    QMenu *menu(const QString &name) const { return menus_.value(name); }
+    QToolButton *button(const QString &name) const { return buttons_.value(name); }
+    QList<QFrame *> lights() const { return lights_; }
+
+    // Status bar panel 1 (the line or device) and panel 2 (the connection).
+    void setLinePanel(const QString &text);
+    void setStatusPanel(const QString &text);
+    QString linePanel() const;
+    QString statusPanel() const;
+    void setClock(const QString &text);
+
+    // Enables or disables what a dial, a modem hang-up or a transfer locks.
+    void DisableBtns(bool enable);
+    // Tool tips of the tool bar, the status-bar buttons and the lights.
+    void ShowBHint(bool show);
+    // Tool-bar captions without accelerators while doorway mode is on, so
+    // Alt combinations reach the other side.
+    void Setcaptions(bool doorway);
+
+    // Ends the close query: true lets the window close.
+    void setCloseQuery(std::function<bool()> query) { closeQuery_ = std::move(query); }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    struct Item;
+    QMenu *buildMenu(const QString &name, const QList<Item> &items, QWidget *parent);
+    void buildToolBar();
+    void buildStatusBar();
+
+    Terminal *terminal_ = nullptr;
+    QToolBar *toolBar_ = nullptr;
+    QHash<QString, QAction *> entries_;
+    QHash<QString, QMenu *> menus_;
+    QHash<QString, QToolButton *> buttons_;
+    QList<QToolButton *> toolButtons_;
+    QList<QFrame *> lights_;
+    QList<QToolButton *> statusButtons_;
+    QLabel *linePanel_ = nullptr;
+    QLabel *statusPanel_ = nullptr;
+    QLabel *clock_ = nullptr;
+    std::function<bool()> closeQuery_;
+};
