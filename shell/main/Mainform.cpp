@@ -11,7 +11,6 @@
 #include <QToolBar>
 #include <QToolButton>
 
-
 // One menu entry: its name, caption, sub-entries and how it starts.
 struct TMainform::Item {
     const char *name;
@@ -216,9 +215,6 @@ void TMainform::buildStatusBar()
         light->setObjectName(QString::fromLatin1(text.name));
         light->setFixedSize(5, 15);
         light->setAutoFillBackground(true);
-        QPalette palette = light->palette();
-        palette.setColor(QPalette::Window, QColor(128, 0, 0)); // maroon: unlit
-        light->setPalette(palette);
         light->setToolTip(QString::fromLatin1(text.hint));
         row->addWidget(light);
         lights_ << light;
@@ -242,6 +238,8 @@ void TMainform::buildStatusBar()
     panel0->setFixedWidth(qMax(panel0Width, panel0->sizeHint().width()));
     bar->addWidget(panel0);
 
+    Shutofflights();
+
     linePanel_ = new QLabel(bar);
     linePanel_->setObjectName(QStringLiteral("linePanel"));
     linePanel_->setFixedWidth(panel1Width);
@@ -249,6 +247,30 @@ void TMainform::buildStatusBar()
     statusPanel_ = new QLabel(bar);
     statusPanel_->setObjectName(QStringLiteral("statusPanel"));
     bar->addWidget(statusPanel_, 1);
+}
+
+void TMainform::DisplayTerm(const QString &text)
+{
+    terminal_->writeText(text.toLatin1() + "\n\r");
+}
+
+void TMainform::setTerminalActive(bool active)
+{
+    terminal_->setActive(active);
+}
+
+void TMainform::focusTerminal()
+{
+    terminal_->setFocus();
+}
+
+void TMainform::Shutofflights()
+{
+    for (QFrame *light : std::as_const(lights_)) {
+        QPalette palette = light->palette();
+        palette.setColor(QPalette::Window, QColor(128, 0, 0)); // maroon: unlit
+        light->setPalette(palette);
+    }
 }
 
 void TMainform::setLinePanel(const QString &text)

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "shell/MainView.h"
+
 #include <QHash>
 #include <QMainWindow>
+
+#include <functional>
 
 class QAction;
 class QFrame;
@@ -15,7 +19,7 @@ class Terminal;
 // the layout and the menus, shows what it is told and turns a click into a
 // call on a controller. Entries whose controllers do not exist yet are
 // present and disabled.
-class TMainform : public QMainWindow {
+class TMainform : public QMainWindow, public MainView {
     Q_OBJECT
 public:
     explicit TMainform(QWidget *parent = nullptr);
@@ -29,15 +33,19 @@ public:
     QToolButton *button(const QString &name) const { return buttons_.value(name); }
     QList<QFrame *> lights() const { return lights_; }
 
-    // Status bar panel 1 (the line or device) and panel 2 (the connection).
-    void setLinePanel(const QString &text);
-    void setStatusPanel(const QString &text);
+    void DisplayTerm(const QString &text) override;
+    void setLinePanel(const QString &text) override;
+    void setStatusPanel(const QString &text) override;
+    void setCaption(const QString &text) override { setWindowTitle(text); }
+    void setTerminalActive(bool active) override;
+    void focusTerminal() override;
+    void Shutofflights() override;
     QString linePanel() const;
     QString statusPanel() const;
     void setClock(const QString &text);
 
     // Enables or disables what a dial, a modem hang-up or a transfer locks.
-    void DisableBtns(bool enable);
+    void DisableBtns(bool enable) override;
     // Tool tips of the tool bar, the status-bar buttons and the lights.
     void ShowBHint(bool show);
     // Tool-bar captions without accelerators while doorway mode is on, so

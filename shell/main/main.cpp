@@ -4,7 +4,7 @@
 #include "comms/keyboard/DefaultKeyMap.h"
 #include "shell/ProgramDir.h"
 #include "shell/Version.h"
-#include "shell/main/Mainform.h"
+#include "shell/main/Application.h"
 
 #include <cstring>
 
@@ -38,7 +38,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(QString::fromLatin1(Tarnex::versionText));
     if (!prepareProgramDir())
         return 1;
-    TMainform window;
-    window.show();
+    Application application;
+    application.start(QCoreApplication::arguments().mid(1));
     return app.exec();
 }

@@ -1,0 +1,103 @@
+#include "shell/main/Application.h"
+
+#include "comms/ui/Terminal.h"
+#include "sessions/StartupCommand.h"
+
+#include <QAction>
+#include <QTimer>
+#include <QToolButton>
+
+Application::Application(QObject *parent)
+    : QObject(parent)
+    , log_(QString())
+    , settings_(
+          SettingsFolders::fromEnvironment(), log_, [this](const QString &text) { prompt_->warning(text); })
+    , qtPrompt_(&window_)
+    , connect_(port_, state_, window_, log_)
+{
+    Terminal *terminal = window_.terminal();
+    connect(&connect_, &ConnectController::received, terminal, &Terminal::receive);
+    connect(
+        terminal, &Terminal::sendBytes, &port_, [this](const QByteArray &bytes) { port_.putBlock(bytes); });
+    QAction *hangup = window_.entry(QStringLiteral("Hangup1"));
+    hangup->setEnabled(true);
+    connect(hangup, &QAction::triggered, &connect_, &ConnectController::Hangup1Click);
+    QToolButton *hangButton = window_.button(QStringLiteral("btnHang"));
+    hangButton->setEnabled(true);
+    connect(hangButton, &QToolButton::clicked, &connect_, &ConnectController::Hangup1Click);
+    window_.setCloseQuery([this] { return closeQuery(); });
+    clock_.setInterval(1000);
+    connect(&clock_, &QTimer::timeout, this, &Application::tickClock);
+    clock_.start();
+}
+
+// The time since the connection came up, while online; offline the clock
+// keeps its last value.
+void Application::tickClock()
+{
+    if (!state_.online())
+        return;
+    const qint64 seconds = qMax<qint64>(0, state_.connectStart().secsTo(QDateTime::currentDateTime()));
+    window_.setClock(QStringLiteral("%1:%2:%3")
+                         .arg(seconds / 3600 % 24, 2, 10, QLatin1Char('0'))
+                         .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+                         .arg(seconds % 60, 2, 10, QLatin1Char('0')));
+}
+
+void Application::start(const QStringList &arguments)
+{
+    window_.show();
+    // After the window is shown, as the deferred start-up message did.
+    QTimer::singleShot(0, this, [this, arguments] { runStartup(arguments); });
+}
+
+void Application::runStartup(const QStringList &arguments)
+{
+    log_.write(QStringLiteral("Entering startup code"));
+    carryOut(StartupCommand::interpret(arguments));
+}
+
+void Application::carryOut(const StartupPlan &plan)
+{
+    for (const QString &notice : plan.notices)
+        window_.DisplayTerm(notice);
+    for (const StartupPlan::Step step : plan.steps) {
+        switch (step) {
+        case StartupPlan::Step::ConnectHost:
+            connect_.DoAttempt(plan.host, plan.port);
+            break;
+        case StartupPlan::Step::CannotConnect:
+            prompt_->warning(QStringLiteral("Cannot connect"));
+            break;
+        case StartupPlan::Step::OpenPort:
+            if (!connect_.openDirect(plan.serialLine))
+                return;
+            break;
+        case StartupPlan::Step::ConnectTcp:
+            if (!state_.online())
+                connect_.DoAttempt(plan.tcpLine.host, QString::number(plan.tcpLine.port));
+            break;
+        case StartupPlan::Step::DialEntry:
+        case StartupPlan::Step::RunScript:
+        case StartupPlan::Step::AutoStart:
+            // The phonebook dialler and the script engine are not in the program yet.
+            log_.write(QStringLiteral("Start-up step not available yet: %1").arg(int(step)));
+            break;
+        }
+    }
+}
+
+bool Application::closeQuery()
+{
+    log_.write(QStringLiteral("CloseQuery"));
+    if (state_.online() && settings_.read(Setting::ConfirmH)
+        && !prompt_->confirm(QStringLiteral("You are online! Are you sure you want to exit?"))) {
+        window_.button(QStringLiteral("ExitBtn"))->setEnabled(true);
+        return false;
+    }
+    if (port_.isOpen())
+        connect_.Hangup1Click();
+    state_.setExiting(true);
+    log_.write(QStringLiteral("Closing application"));
+    return true;
+}

@@ -1,0 +1,179 @@
+#include <QLabel>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <QToolButton>
+
+#include "comms/ui/Terminal.h"
+#include "shell/RecordingPrompt.h"
+#include "shell/main/Application.h"
+#include "support/LinePeers.h"
+
+#include <QSerialPort>
+
+// Sessions in the real window, from the command line to hang-up: a TCP
+// host's output on the screen, typed keys at the host, the host leaving,
+// exit while online, a refused connection, and a serial line on a
+// pseudo-terminal opened with -OPEN.
+class WindowSessionsTest : public QObject {
+    Q_OBJECT
+
+    QTcpServer host;
+    QTcpSocket *peer = nullptr;
+    QByteArray atHost;
+    RecordingPrompt prompt;
+
+    static QString screenText(Terminal *terminal)
+    {
+        QString text;
+        for (int row = 0; row < terminal->pageHeight(); ++row)
+            text += terminal->lineText(terminal->firstVisibleLine() + row) + QLatin1Char('\n');
+        return text;
+    }
+
+    void startSession(Application &application)
+    {
+        application.setPrompt(&prompt);
+        application.start(
+            {QStringLiteral("-TCP"), QStringLiteral("127.0.0.1"), QString::number(host.serverPort())});
+        QTRY_VERIFY_WITH_TIMEOUT(peer != nullptr, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(application.window().statusPanel(),
+            QStringLiteral("Connected to 127.0.0.1:%1").arg(host.serverPort()), 20000);
+        QVERIFY(application.state().online());
+    }
+
+private slots:
+    void init()
+    {
+        prompt.clear();
+        peer = nullptr;
+        atHost.clear();
+        QVERIFY(host.listen(QHostAddress::LocalHost));
+        connect(&host, &QTcpServer::newConnection, this, [this] {
+            peer = host.nextPendingConnection();
+            connect(peer, &QTcpSocket::readyRead, this, [this] { atHost += peer->readAll(); });
+        });
+    }
+    void cleanup()
+    {
+        host.close();
+        host.disconnect(this);
+    }
+
+    void sessionFromCommandLine()
+    {
+        Application application;
+        startSession(application);
+        TMainform &window = application.window();
+        QCOMPARE(window.linePanel(), QStringLiteral("Winsock"));
+
+        peer->write("\x1b[1;33mhello from the host\x1b[0m\r\n");
+        QTRY_VERIFY_WITH_TIMEOUT(screenText(window.terminal()).contains("hello from the host"), 20000);
+        QVERIFY(screenText(window.terminal()).contains("Connected!"));
+
+        window.terminal()->setFocus();
+        QTest::keyClicks(window.terminal(), QStringLiteral("ls"));
+        QTest::keyClick(window.terminal(), Qt::Key_Return);
+        QTRY_VERIFY_WITH_TIMEOUT(atHost.contains("ls\r"), 20000);
+
+        // The clock counts the connection's time and keeps it after hang-up.
+        auto *clock = window.findChild<QLabel *>(QStringLiteral("lblTime"));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            clock->text().startsWith(QLatin1String("00:00:0")) && clock->text() != "00:00:00", 5000);
+        window.entry(QStringLiteral("Hangup1"))->trigger();
+        QVERIFY(!application.state().online());
+        QVERIFY(!application.port().isOpen());
+        QCOMPARE(window.linePanel(), QStringLiteral("Offline"));
+        QCOMPARE(window.statusPanel(), QStringLiteral("Not Connected"));
+        QTRY_COMPARE_WITH_TIMEOUT(peer->state(), QAbstractSocket::UnconnectedState, 20000);
+        const QString kept = clock->text();
+        QTest::qWait(1100);
+        QCOMPARE(clock->text(), kept);
+    }
+
+    void hostLeaves()
+    {
+        Application application;
+        startSession(application);
+        peer->disconnectFromHost();
+        QTRY_VERIFY_WITH_TIMEOUT(!application.state().online(), 20000);
+        QCOMPARE(application.window().statusPanel(), QStringLiteral("Not connected"));
+        QCOMPARE(application.window().linePanel(), QStringLiteral("Offline"));
+        QVERIFY(screenText(application.window().terminal()).contains("Disconnected"));
+    }
+
+    // Exit while online asks first; Cancel keeps the session, OK hangs up.
+    void exitWhileOnline()
+    {
+        Application application;
+        startSession(application);
+        TMainform &window = application.window();
+        prompt.answerChoice(false);
+        QVERIFY(!window.close());
+        QCOMPARE(prompt.texts(), QStringList{"You are online! Are you sure you want to exit?"});
+        QVERIFY(application.state().online());
+        QVERIFY(window.button(QStringLiteral("ExitBtn"))->isEnabled());
+        prompt.answerChoice(true);
+        QVERIFY(window.close());
+        QVERIFY(!application.port().isOpen());
+        QTRY_COMPARE_WITH_TIMEOUT(peer->state(), QAbstractSocket::UnconnectedState, 20000);
+    }
+
+    // A host that cannot be reached: the error notice, and the port closed a second later.
+    void connectionRefused()
+    {
+        const quint16 unused = host.serverPort();
+        host.close();
+        Application application;
+        application.setPrompt(&prompt);
+        application.start({QStringLiteral("-TCP"), QStringLiteral("127.0.0.1"), QString::number(unused)});
+        QTRY_VERIFY_WITH_TIMEOUT(
+            screenText(application.window().terminal()).contains("Winsock Error"), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            screenText(application.window().terminal()).contains("Port has been closed"), 20000);
+        QVERIFY(!application.state().online());
+        QVERIFY(!application.port().isOpen());
+    }
+
+    // -OPEN with a device path and a baud rate: the notice, the port open
+    // at that rate, bytes both ways; -OPEN of a port that cannot be opened
+    // leaves the window offline.
+    void directSerialLine()
+    {
+        PtyPair pty;
+        QVERIFY(pty.start());
+        Application application;
+        application.setPrompt(&prompt);
+        application.start({QStringLiteral("-open"), pty.near(), QStringLiteral("9600")});
+        QTRY_VERIFY_WITH_TIMEOUT(application.state().online(), 20000);
+        TMainform &window = application.window();
+        // A long path runs over into the next line.
+        const QString screen = screenText(window.terminal()).remove(QLatin1Char('\n'));
+        QVERIFY2(
+            screen.contains(QStringLiteral("Connected to COM %1  9600").arg(pty.near())), qPrintable(screen));
+        QCOMPARE(application.port().serialSettings().baud, 9600);
+        QSerialPort far;
+        far.setPortName(pty.far());
+        QVERIFY(far.open(QIODevice::ReadWrite));
+        far.write("from the device\r\n");
+        QTRY_VERIFY_WITH_TIMEOUT(screenText(window.terminal()).contains("from the device"), 20000);
+        window.terminal()->setFocus();
+        QTest::keyClicks(window.terminal(), QStringLiteral("at"));
+        QByteArray got;
+        QTRY_VERIFY_WITH_TIMEOUT((got += far.readAll()).contains("at"), 20000);
+        window.button(QStringLiteral("btnHang"))->click();
+        QVERIFY(!application.port().isOpen());
+        QCOMPARE(window.linePanel(), QStringLiteral("Offline"));
+
+        Application missing;
+        missing.setPrompt(&prompt);
+        missing.start({QStringLiteral("-OPEN"), QStringLiteral("/dev/no-such-tty"), QStringLiteral("-TCP"),
+            QStringLiteral("127.0.0.1")});
+        QTest::qWait(300);
+        QVERIFY(!missing.state().online());
+        QVERIFY(!missing.port().isOpen());
+    }
+};
+
+QTEST_MAIN(WindowSessionsTest)
+#include "window_sessions.moc"
