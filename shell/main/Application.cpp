@@ -51,6 +51,12 @@ void Application::start(const QStringList &arguments)
     QTimer::singleShot(0, this, [this, arguments] { runStartup(arguments); });
 }
 
+void Application::closeWithoutAsking()
+{
+    askBeforeClosing_ = false;
+    window_.close();
+}
+
 void Application::runStartup(const QStringList &arguments)
 {
     log_.write(QStringLiteral("Entering startup code"));
@@ -90,7 +96,7 @@ void Application::carryOut(const StartupPlan &plan)
 bool Application::closeQuery()
 {
     log_.write(QStringLiteral("CloseQuery"));
-    if (state_.online() && settings_.read(Setting::ConfirmH)
+    if (askBeforeClosing_ && state_.online() && settings_.read(Setting::ConfirmH)
         && !prompt_->confirm(QStringLiteral("You are online! Are you sure you want to exit?"))) {
         window_.button(QStringLiteral("ExitBtn"))->setEnabled(true);
         return false;

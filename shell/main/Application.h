@@ -31,6 +31,9 @@ public:
     // Shows the window and runs the deferred start-up with the program's
     // parameters (without the program name) once it is shown.
     void start(const QStringList &arguments);
+    // Closes the window the usual way but without a question: for a
+    // session manager, a closed terminal or kill.
+    void closeWithoutAsking();
 
 private:
     void runStartup(const QStringList &arguments);
@@ -47,4 +50,5 @@ private:
     UserPrompt *prompt_ = &qtPrompt_;
     ConnectController connect_;
     QTimer clock_;
+    bool askBeforeClosing_ = true;
 };

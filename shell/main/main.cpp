@@ -3,9 +3,11 @@
 
 #include "comms/keyboard/DefaultKeyMap.h"
 #include "shell/ProgramDir.h"
+#include "shell/SignalPipe.h"
 #include "shell/Version.h"
 #include "shell/main/Application.h"
 
+#include <csignal>
 #include <cstring>
 
 namespace {
@@ -39,6 +41,9 @@ int main(int argc, char *argv[])
     if (!prepareProgramDir())
         return 1;
     Application application;
+    // SIGTERM, SIGINT and SIGHUP take the usual close path, without a question.
+    SignalPipe stopSignals({SIGTERM, SIGINT, SIGHUP});
+    QObject::connect(&stopSignals, &SignalPipe::caught, &application, &Application::closeWithoutAsking);
     application.start(QCoreApplication::arguments().mid(1));
     return app.exec();
 }

@@ -9,7 +9,10 @@
 #include "shell/main/Application.h"
 #include "support/LinePeers.h"
 
+#include <QProcess>
 #include <QSerialPort>
+
+#include <csignal>
 
 // Sessions in the real window, from the command line to hang-up: a TCP
 // host's output on the screen, typed keys at the host, the host leaving,
@@ -172,6 +175,31 @@ private slots:
         QTest::qWait(300);
         QVERIFY(!missing.state().online());
         QVERIFY(!missing.port().isOpen());
+    }
+
+    // A signal closes the program the usual way, hanging up, without asking
+    // although it is online.
+    void signalsCloseWithoutAsking_data()
+    {
+        QTest::addColumn<int>("signalNumber");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGINT") << int(SIGINT);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+    }
+    void signalsCloseWithoutAsking()
+    {
+        QFETCH(int, signalNumber);
+        QProcess tarnex;
+        tarnex.setProcessChannelMode(QProcess::ForwardedChannels);
+        tarnex.start(qEnvironmentVariable("TARNEX_BUILD_DIR") + QStringLiteral("/shell/tarnex"),
+            {QStringLiteral("-TCP"), QStringLiteral("127.0.0.1"), QString::number(host.serverPort())});
+        QVERIFY(tarnex.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(peer != nullptr, 30000);
+        ::kill(pid_t(tarnex.processId()), signalNumber);
+        QVERIFY(tarnex.waitForFinished(30000));
+        QCOMPARE(tarnex.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(tarnex.exitCode(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(peer->state(), QAbstractSocket::UnconnectedState, 20000);
     }
 };
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "RawTerminal.h"
-#include "SignalPipe.h"
+#include "shell/SignalPipe.h"
 #include "XferCommandLine.h"
 
 #include "comms/transfer/ProtocolEngine.h"

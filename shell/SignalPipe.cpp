@@ -1,4 +1,4 @@
-#include "SignalPipe.h"
+#include "shell/SignalPipe.h"
 
 #include <QSocketNotifier>
 
