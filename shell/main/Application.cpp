@@ -61,6 +61,7 @@ void Application::runStartup(const QStringList &arguments)
 {
     log_.write(QStringLiteral("Entering startup code"));
     carryOut(StartupCommand::interpret(arguments));
+    emit startupFinished();
 }
 
 void Application::carryOut(const StartupPlan &plan)

@@ -35,6 +35,10 @@ public:
     // session manager, a closed terminal or kill.
     void closeWithoutAsking();
 
+signals:
+    // The deferred start-up (the command line included) is done.
+    void startupFinished();
+
 private:
     void runStartup(const QStringList &arguments);
     void carryOut(const StartupPlan &plan);

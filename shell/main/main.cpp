@@ -2,6 +2,7 @@
 #include <QTextStream>
 
 #include "comms/keyboard/DefaultKeyMap.h"
+#include "shell/ProcessClock.h"
 #include "shell/ProgramDir.h"
 #include "shell/SignalPipe.h"
 #include "shell/Version.h"
@@ -44,6 +45,14 @@ int main(int argc, char *argv[])
     // SIGTERM, SIGINT and SIGHUP take the usual close path, without a question.
     SignalPipe stopSignals({SIGTERM, SIGINT, SIGHUP});
     QObject::connect(&stopSignals, &SignalPipe::caught, &application, &Application::closeWithoutAsking);
-    application.start(QCoreApplication::arguments().mid(1));
+    QStringList arguments = QCoreApplication::arguments().mid(1);
+    // Start-up as usual, then the usual close, and how long the start took.
+    if (arguments.removeAll(QStringLiteral("--measure-startup")) > 0) {
+        QObject::connect(&application, &Application::startupFinished, &application, [&application] {
+            QTextStream(stdout) << "startup-ms " << msSinceProcessStart() << '\n';
+            application.closeWithoutAsking();
+        });
+    }
+    application.start(arguments);
     return app.exec();
 }

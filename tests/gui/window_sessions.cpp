@@ -201,6 +201,21 @@ private slots:
         QCOMPARE(tarnex.exitCode(), 0);
         QTRY_COMPARE_WITH_TIMEOUT(peer->state(), QAbstractSocket::UnconnectedState, 20000);
     }
+
+    // --measure-startup starts as usual, closes the usual way and tells how long the start took.
+    void measureStartup()
+    {
+        QProcess tarnex;
+        tarnex.start(qEnvironmentVariable("TARNEX_BUILD_DIR") + QStringLiteral("/shell/tarnex"),
+            {QStringLiteral("--measure-startup")});
+        QVERIFY(tarnex.waitForFinished(30000));
+        QCOMPARE(tarnex.exitCode(), 0);
+        const QList<QByteArray> words = tarnex.readAllStandardOutput().trimmed().split(' ');
+        QCOMPARE(words.size(), 2);
+        QCOMPARE(words[0], QByteArray("startup-ms"));
+        bool ok = false;
+        QVERIFY(words[1].toInt(&ok) >= 0 && ok);
+    }
 };
 
 QTEST_MAIN(WindowSessionsTest)
