@@ -2,8 +2,10 @@
 
 #include "comms/ui/Terminal.h"
 #include "sessions/StartupCommand.h"
+#include "shell/main/PostedMessage.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QTimer>
 #include <QToolButton>
 
@@ -46,9 +48,44 @@ void Application::tickClock()
 
 void Application::start(const QStringList &arguments)
 {
+    arguments_ = arguments;
     window_.show();
-    // After the window is shown, as the deferred start-up message did.
-    QTimer::singleShot(0, this, [this, arguments] { runStartup(arguments); });
+    // The deferred start-up runs once the window is shown.
+    postMessage(PostedMessage::MsgStartup, 0);
+}
+
+void Application::postMessage(uint number, int param)
+{
+    QCoreApplication::postEvent(this, new PostedMessageEvent(number, param));
+}
+
+bool Application::event(QEvent *event)
+{
+    if (event->type() != PostedMessageEvent::eventType())
+        return QObject::event(event);
+    const auto *message = static_cast<PostedMessageEvent *>(event);
+    handleMessage(message->number(), message->param());
+    return true;
+}
+
+void Application::handleMessage(uint number, int param)
+{
+    switch (number) {
+    case PostedMessage::MsgHangup:
+        connect_.Hangup1Click();
+        break;
+    case PostedMessage::MsgStartup:
+        runStartup(arguments_);
+        break;
+    case PostedMessage::MsgClose:
+        window_.close();
+        break;
+    default:
+        // The dialler, the command line, printing and transfers are not in
+        // the program yet.
+        log_.write(QStringLiteral("Message %1 (%2) not handled yet").arg(number).arg(param));
+        break;
+    }
 }
 
 void Application::closeWithoutAsking()

@@ -24,6 +24,7 @@ public:
     TMainform &window() { return window_; }
     Comport &port() { return port_; }
     SessionState &state() { return state_; }
+    TLog &log() { return log_; }
     UserPrompt &prompt() { return *prompt_; }
     // Tests put a recording prompt in place of the dialogs.
     void setPrompt(UserPrompt *prompt) { prompt_ = prompt; }
@@ -34,12 +35,19 @@ public:
     // Closes the window the usual way but without a question: for a
     // session manager, a closed terminal or kill.
     void closeWithoutAsking();
+    // Posts one of the window's messages (PostedMessage); it is handled
+    // after the current handler returns, whatever the state then.
+    void postMessage(uint number, int param);
 
 signals:
     // The deferred start-up (the command line included) is done.
     void startupFinished();
 
+protected:
+    bool event(QEvent *event) override;
+
 private:
+    void handleMessage(uint number, int param);
     void runStartup(const QStringList &arguments);
     void carryOut(const StartupPlan &plan);
     bool closeQuery();
@@ -55,4 +63,5 @@ private:
     ConnectController connect_;
     QTimer clock_;
     bool askBeforeClosing_ = true;
+    QStringList arguments_;
 };

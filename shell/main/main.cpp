@@ -7,6 +7,7 @@
 #include "shell/SignalPipe.h"
 #include "shell/Version.h"
 #include "shell/main/Application.h"
+#include "shell/main/AutomationBus.h"
 
 #include <csignal>
 #include <cstring>
@@ -45,6 +46,9 @@ int main(int argc, char *argv[])
     // SIGTERM, SIGINT and SIGHUP take the usual close path, without a question.
     SignalPipe stopSignals({SIGTERM, SIGINT, SIGHUP});
     QObject::connect(&stopSignals, &SignalPipe::caught, &application, &Application::closeWithoutAsking);
+    // Other processes post the window's messages over D-Bus.
+    AutomationBus bus(application.log());
+    QObject::connect(&bus, &AutomationBus::messagePosted, &application, &Application::postMessage);
     QStringList arguments = QCoreApplication::arguments().mid(1);
     // Start-up as usual, then the usual close, and how long the start took.
     if (arguments.removeAll(QStringLiteral("--measure-startup")) > 0) {

@@ -216,6 +216,54 @@ private slots:
         bool ok = false;
         QVERIFY(words[1].toInt(&ok) >= 0 && ok);
     }
+
+    // Other processes post the window's messages over a private session bus:
+    // MsgHangup hangs up, MsgClose closes. A second Tarnex started meanwhile
+    // finds the name taken and still runs.
+    void postMessageOverDBus()
+    {
+        QProcess daemon;
+        daemon.start(QStringLiteral("dbus-daemon"),
+            {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+        QVERIFY(daemon.waitForReadyRead(10000));
+        const QString address = QString::fromLatin1(daemon.readLine().trimmed());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
+        const QString program = qEnvironmentVariable("TARNEX_BUILD_DIR") + QStringLiteral("/shell/tarnex");
+
+        QProcess tarnex;
+        tarnex.setProcessEnvironment(environment);
+        tarnex.setProcessChannelMode(QProcess::ForwardedChannels);
+        tarnex.start(program,
+            {QStringLiteral("-TCP"), QStringLiteral("127.0.0.1"), QString::number(host.serverPort())});
+        QTRY_VERIFY_WITH_TIMEOUT(peer != nullptr, 30000);
+
+        QProcess second;
+        second.setProcessEnvironment(environment);
+        second.start(program, {QStringLiteral("--measure-startup")});
+        QVERIFY(second.waitForFinished(30000));
+        QCOMPARE(second.exitCode(), 0);
+
+        const auto post = [&](uint number) {
+            QProcess gdbus;
+            gdbus.setProcessEnvironment(environment);
+            gdbus.start(QStringLiteral("gdbus"),
+                {QStringLiteral("call"), QStringLiteral("--session"), QStringLiteral("--dest"),
+                    QStringLiteral("Tarnex69.TarnexApp"), QStringLiteral("--object-path"),
+                    QStringLiteral("/"), QStringLiteral("--method"),
+                    QStringLiteral("Tarnex69.ITarnexApp.PostMessage"), QString::number(number),
+                    QStringLiteral("0")});
+            return gdbus.waitForFinished(10000) && gdbus.exitCode() == 0;
+        };
+        QVERIFY(post(1823));
+        QTRY_COMPARE_WITH_TIMEOUT(peer->state(), QAbstractSocket::UnconnectedState, 20000);
+        QVERIFY(tarnex.state() == QProcess::Running);
+        QVERIFY(post(1830));
+        QVERIFY(tarnex.waitForFinished(30000));
+        QCOMPARE(tarnex.exitCode(), 0);
+        daemon.kill();
+        daemon.waitForFinished();
+    }
 };
 
 QTEST_MAIN(WindowSessionsTest)
