@@ -1,6 +1,7 @@
 #include "sessions/ConnectController.h"
 
 #include "comms/line/Comport.h"
+#include "comms/line/StatusLights.h"
 #include "sessions/SessionState.h"
 #include "shell/MainView.h"
 #include "shell/TLog.h"
@@ -12,11 +13,12 @@ const QString title = QStringLiteral("Tarnex 7.0");
 } // namespace
 
 ConnectController::ConnectController(
-    Comport &port, SessionState &state, MainView &view, TLog &log, QObject *parent)
+    Comport &port, SessionState &state, MainView &view, StatusLights &lights, TLog &log, QObject *parent)
     : QObject(parent)
     , port_(port)
     , state_(state)
     , view_(view)
+    , lights_(lights)
     , log_(log)
 {
     closePortTimer_.setSingleShot(true);
@@ -74,6 +76,8 @@ bool ConnectController::openDirect(const LineSpec &line)
 void ConnectController::Postopen()
 {
     log_.write(QStringLiteral("Entering Post open"));
+    lights_.setMonitoring(true);
+    log_.write(QStringLiteral("Monitoring lights on"));
     view_.focusTerminal();
 }
 
@@ -99,6 +103,8 @@ void ConnectController::DoAttempt(const QString &address, const QString &port)
 
 void ConnectController::connected()
 {
+    lights_.setDcd(true);
+    lights_.setMonitoring(true);
     view_.DisplayTerm(QStringLiteral("Connected!"));
     view_.setStatusPanel(QStringLiteral("Connected to %1:%2").arg(port_.peerAddress()).arg(port_.peerPort()));
     view_.setLinePanel(QStringLiteral("Winsock"));
@@ -108,6 +114,8 @@ void ConnectController::connected()
 
 void ConnectController::accepted()
 {
+    lights_.setDcd(true);
+    lights_.setMonitoring(true);
     view_.setStatusPanel(QStringLiteral("Connected to %1:%2").arg(port_.peerAddress()).arg(port_.peerPort()));
     view_.setLinePanel(QStringLiteral("Winsock"));
     state_.markConnected();
@@ -120,6 +128,7 @@ void ConnectController::disconnected()
         || (kind != ConnectionKind::TcpClient && kind != ConnectionKind::TcpServer
             && kind != ConnectionKind::Direct))
         return;
+    lights_.setDcd(false);
     view_.setStatusPanel(QStringLiteral("Not connected"));
     view_.setLinePanel(QStringLiteral("Offline"));
     view_.DisplayTerm(QStringLiteral("\r\nDisconnected"));
@@ -140,6 +149,12 @@ void ConnectController::closePortTimerFired()
     view_.DisplayTerm(QStringLiteral("Port has been closed\r\n"));
 }
 
+void ConnectController::Shutofflights()
+{
+    lights_.setMonitoring(false);
+    lights_.lightsOut();
+}
+
 void ConnectController::Hangup1Click()
 {
     log_.write(QStringLiteral("Hanging up"));
@@ -148,7 +163,7 @@ void ConnectController::Hangup1Click()
     view_.DisplayTerm(QStringLiteral("\x0f"));
     view_.setCaption(title);
     log_.write(QStringLiteral("pConType=%1").arg(int(state_.connectionKind())));
-    view_.Shutofflights();
+    Shutofflights();
     port_.close();
     log_.write(QStringLiteral("Port closed"));
     view_.setLinePanel(QStringLiteral("Offline"));

@@ -10,6 +10,7 @@
 
 class Comport;
 class MainView;
+class StatusLights;
 class SessionState;
 class TLog;
 
@@ -19,8 +20,8 @@ class TLog;
 class ConnectController : public QObject {
     Q_OBJECT
 public:
-    ConnectController(
-        Comport &port, SessionState &state, MainView &view, TLog &log, QObject *parent = nullptr);
+    ConnectController(Comport &port, SessionState &state, MainView &view, StatusLights &lights, TLog &log,
+        QObject *parent = nullptr);
 
     // A serial port opened from the command line (a COM number or a device
     // path); false when it cannot be opened (the reason is in the log).
@@ -45,10 +46,13 @@ private:
     void disconnected();
     void socketError(int code);
     void closePortTimerFired();
+    // Stops watching the line and puts every light out.
+    void Shutofflights();
 
     Comport &port_;
     SessionState &state_;
     MainView &view_;
+    StatusLights &lights_;
     TLog &log_;
     QTimer closePortTimer_;
     std::vector<HandlerRegistration> handlers_;

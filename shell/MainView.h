@@ -18,5 +18,4 @@ public:
     virtual void setTerminalActive(bool active) = 0;
     virtual void focusTerminal() = 0;
     virtual void DisableBtns(bool enable) = 0;
-    virtual void Shutofflights() = 0;
 };

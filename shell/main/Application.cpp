@@ -15,8 +15,12 @@ Application::Application(QObject *parent)
     , settings_(
           SettingsFolders::fromEnvironment(), log_, [this](const QString &text) { prompt_->warning(text); })
     , qtPrompt_(&window_)
-    , connect_(port_, state_, window_, log_)
+    , lights_(&port_)
+    , connect_(port_, state_, window_, lights_, log_)
 {
+    connect(&lights_, &StatusLights::changed, &window_, [this](const StatusLights::State &lit) {
+        window_.showLights(lit.dcd, lit.cts, lit.dsr, lit.rxd, lit.txd);
+    });
     Terminal *terminal = window_.terminal();
     connect(&connect_, &ConnectController::received, terminal, &Terminal::receive);
     connect(

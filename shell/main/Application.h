@@ -1,6 +1,7 @@
 #pragma once
 
 #include "comms/line/Comport.h"
+#include "comms/line/StatusLights.h"
 #include "sessions/ConnectController.h"
 #include "sessions/SessionState.h"
 #include "shell/TLog.h"
@@ -60,6 +61,7 @@ private:
     TMainform window_;
     QtPrompt qtPrompt_;
     UserPrompt *prompt_ = &qtPrompt_;
+    StatusLights lights_;
     ConnectController connect_;
     QTimer clock_;
     bool askBeforeClosing_ = true;

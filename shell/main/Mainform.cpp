@@ -238,7 +238,7 @@ void TMainform::buildStatusBar()
     panel0->setFixedWidth(qMax(panel0Width, panel0->sizeHint().width()));
     bar->addWidget(panel0);
 
-    Shutofflights();
+    showLights(false, false, false, false, false);
 
     linePanel_ = new QLabel(bar);
     linePanel_->setObjectName(QStringLiteral("linePanel"));
@@ -264,13 +264,18 @@ void TMainform::focusTerminal()
     terminal_->setFocus();
 }
 
-void TMainform::Shutofflights()
+void TMainform::showLights(bool dcd, bool cts, bool dsr, bool rxd, bool txd)
 {
-    for (QFrame *light : std::as_const(lights_)) {
-        QPalette palette = light->palette();
-        palette.setColor(QPalette::Window, QColor(128, 0, 0)); // maroon: unlit
-        light->setPalette(palette);
-    }
+    const bool lit[] = {dcd, cts, dsr, rxd, txd};
+    for (int i = 0; i < lights_.size(); ++i)
+        setLight(lights_[i], lit[i]);
+}
+
+void TMainform::setLight(QFrame *light, bool lit)
+{
+    QPalette palette = light->palette();
+    palette.setColor(QPalette::Window, lit ? QColor(Qt::red) : QColor(128, 0, 0)); // unlit: maroon
+    light->setPalette(palette);
 }
 
 void TMainform::setLinePanel(const QString &text)

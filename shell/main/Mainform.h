@@ -39,7 +39,8 @@ public:
     void setCaption(const QString &text) override { setWindowTitle(text); }
     void setTerminalActive(bool active) override;
     void focusTerminal() override;
-    void Shutofflights() override;
+    // The five lights: carrier, clear to send, data set ready, receive, transmit.
+    void showLights(bool dcd, bool cts, bool dsr, bool rxd, bool txd);
     QString linePanel() const;
     QString statusPanel() const;
     void setClock(const QString &text);
@@ -63,6 +64,7 @@ private:
     QMenu *buildMenu(const QString &name, const QList<Item> &items, QWidget *parent);
     void buildToolBar();
     void buildStatusBar();
+    void setLight(QFrame *light, bool lit);
 
     Terminal *terminal_ = nullptr;
     QToolBar *toolBar_ = nullptr;

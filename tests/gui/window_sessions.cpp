@@ -69,6 +69,11 @@ private slots:
         startSession(application);
         TMainform &window = application.window();
         QCOMPARE(window.linePanel(), QStringLiteral("Winsock"));
+        // The carrier light is lit while connected, and every light out after hang-up.
+        const auto lit = [&window](int light) {
+            return window.lights().at(light)->palette().color(QPalette::Window) == QColor(Qt::red);
+        };
+        QVERIFY(lit(0));
 
         peer->write("\x1b[1;33mhello from the host\x1b[0m\r\n");
         QTRY_VERIFY_WITH_TIMEOUT(screenText(window.terminal()).contains("hello from the host"), 20000);
@@ -88,6 +93,8 @@ private slots:
         QVERIFY(!application.port().isOpen());
         QCOMPARE(window.linePanel(), QStringLiteral("Offline"));
         QCOMPARE(window.statusPanel(), QStringLiteral("Not Connected"));
+        for (int light = 0; light < 5; ++light)
+            QVERIFY(!lit(light));
         QTRY_COMPARE_WITH_TIMEOUT(peer->state(), QAbstractSocket::UnconnectedState, 20000);
         const QString kept = clock->text();
         QTest::qWait(1100);
