@@ -315,7 +315,8 @@ void TMainform::DisableBtns(bool enable)
 void TMainform::ShowBHint(bool show)
 {
     for (int i = 0; i < toolButtons_.size(); ++i)
-        toolButtons_[i]->setToolTip(show ? QString(toolButtons[i].doorwayCaption) : QString());
+        toolButtons_[i]->setToolTip(
+            show ? QString::fromLatin1(toolButtons[i].caption).remove(QLatin1Char('&')) : QString());
     for (int i = 0; i < statusButtons_.size(); ++i)
         statusButtons_[i]->setToolTip(show ? QString::fromLatin1(statusButtonTexts[i].hint) : QString());
     for (int i = 0; i < lights_.size(); ++i)

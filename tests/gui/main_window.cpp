@@ -88,6 +88,11 @@ private slots:
         QCOMPARE(window.findChild<QLabel *>("lblTime")->text(), QStringLiteral("00:00:00"));
         QCOMPARE(window.linePanel(), QString());
         QCOMPARE(window.statusPanel(), QString());
+        window.ShowBHint(true);
+        QCOMPARE(window.button("DirectBtn")->toolTip(), QStringLiteral("Direct"));
+        window.ShowBHint(false);
+        QCOMPARE(window.button("DirectBtn")->toolTip(), QString());
+        QCOMPARE(window.lights().first()->toolTip(), QString());
         // Nothing acts before the code behind it exists.
         QVERIFY(!window.entry("Connections1")->isEnabled());
         QVERIFY(!window.entry("Send1")->isEnabled());
