@@ -26,6 +26,7 @@ public:
     Comport &port() { return port_; }
     SessionState &state() { return state_; }
     TLog &log() { return log_; }
+    SettingsStore &settings() { return settings_; }
     UserPrompt &prompt() { return *prompt_; }
     // Tests put a recording prompt in place of the dialogs.
     void setPrompt(UserPrompt *prompt) { prompt_ = prompt; }
