@@ -15,6 +15,7 @@ Application::Application(QObject *parent)
     , settings_(
           SettingsFolders::fromEnvironment(), log_, [this](const QString &text) { prompt_->warning(text); })
     , qtPrompt_(&window_)
+    , helpViewer_(&window_)
     , lights_(&port_)
     , connect_(port_, state_, window_, lights_, log_)
 {
@@ -31,6 +32,9 @@ Application::Application(QObject *parent)
     QToolButton *hangButton = window_.button(QStringLiteral("btnHang"));
     hangButton->setEnabled(true);
     connect(hangButton, &QToolButton::clicked, &connect_, &ConnectController::Hangup1Click);
+    QAction *helpEntry = window_.entry(QStringLiteral("Help1"));
+    helpEntry->setEnabled(true);
+    connect(helpEntry, &QAction::triggered, this, [this] { help_->showHelp(HelpService::contents); });
     window_.setCloseQuery([this] { return closeQuery(); });
     clock_.setInterval(1000);
     connect(&clock_, &QTimer::timeout, this, &Application::tickClock);

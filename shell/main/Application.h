@@ -7,6 +7,7 @@
 #include "shell/TLog.h"
 #include "shell/main/Mainform.h"
 #include "shell/settings/SettingsStore.h"
+#include "shell/ui/HelpViewer.h"
 #include "shell/ui/QtPrompt.h"
 
 #include <QObject>
@@ -27,6 +28,9 @@ public:
     SessionState &state() { return state_; }
     TLog &log() { return log_; }
     SettingsStore &settings() { return settings_; }
+    HelpService &help() { return *help_; }
+    // Tests record the help contexts asked for.
+    void setHelp(HelpService *help) { help_ = help; }
     UserPrompt &prompt() { return *prompt_; }
     // Tests put a recording prompt in place of the dialogs.
     void setPrompt(UserPrompt *prompt) { prompt_ = prompt; }
@@ -62,6 +66,8 @@ private:
     TMainform window_;
     QtPrompt qtPrompt_;
     UserPrompt *prompt_ = &qtPrompt_;
+    HelpViewer helpViewer_;
+    HelpService *help_ = &helpViewer_;
     StatusLights lights_;
     ConnectController connect_;
     QTimer clock_;
