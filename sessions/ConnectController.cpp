@@ -1,32 +1,39 @@
 #include "sessions/ConnectController.h"
 
 #include "comms/line/Comport.h"
+#include "comms/line/HostResolver.h"
 #include "comms/line/StatusLights.h"
+#include "comms/transfer/TransferTypes.h"
+#include "sessions/HostLookup.h"
 #include "sessions/SessionState.h"
 #include "shell/MainView.h"
 #include "shell/TLog.h"
+#include "shell/UserPrompt.h"
 
 namespace {
 
 const QString title = QStringLiteral("Tarnex 7.0");
 
+// A host typed with a leading letter is a name to look up; anything else is
+// used as an address.
+bool isHostName(const QString &host)
+{
+    const QChar first = host.isEmpty() ? QChar() : host.front();
+    return first >= QLatin1Char('A') && first <= QLatin1Char('z');
+}
+
 } // namespace
 
-ConnectController::ConnectController(
-    Comport &port, SessionState &state, MainView &view, StatusLights &lights, TLog &log, QObject *parent)
+ConnectController::ConnectController(SessionParts parts, QObject *parent)
     : QObject(parent)
-    , port_(port)
-    , state_(state)
-    , view_(view)
-    , lights_(lights)
-    , log_(log)
+    , parts_(parts)
 {
     closePortTimer_.setSingleShot(true);
     closePortTimer_.setInterval(closePortDelayMs);
     connect(&closePortTimer_, &QTimer::timeout, this, &ConnectController::closePortTimerFired);
-    ComportEvents &events = port.events();
+    ComportEvents &events = parts_.port.events();
     handlers_.push_back(events.data.attach(HandlerStage::Window, [this](const QByteArray &, qint64 waiting) {
-        emit received(port_.getBlock(waiting));
+        emit received(parts_.port.getBlock(waiting));
         return false;
     }));
     handlers_.push_back(events.connected.attach(HandlerStage::Window, [this] {
@@ -45,128 +52,225 @@ ConnectController::ConnectController(
         socketError(code);
         return false;
     }));
+    handlers_.push_back(events.statusTrigger.attach(HandlerStage::Window, [this](int handle) {
+        if (handle != carrierTrigger_ || handle == 0)
+            return false;
+        carrierChanged(handle);
+        return true;
+    }));
 }
 
 bool ConnectController::openDirect(const LineSpec &line)
 {
-    port_.close();
-    port_.setDeviceLayer(DeviceLayer::Serial);
+    Comport &port = parts_.port;
+    port.close();
+    port.setDeviceLayer(DeviceLayer::Serial);
     if (line.device.isEmpty())
-        port_.setComNumber(line.comNumber);
+        port.setComNumber(line.comNumber);
     else
-        port_.setDevicePath(line.device);
-    port_.setBaud(line.serial.baud);
+        port.setDevicePath(line.device);
+    port.setBaud(line.serial.baud);
     try {
-        port_.open();
+        port.open();
     } catch (const ComportError &error) {
-        log_.write(QStringLiteral("Open failed: ") + error.message());
+        parts_.log.write(QStringLiteral("Open failed: ") + error.message());
         return false;
     }
-    view_.setTerminalActive(true);
-    state_.setOnline(true);
+    parts_.view.setTerminalActive(true);
+    parts_.state.setOnline(true);
     const QString name = line.device.isEmpty() ? QString::number(line.comNumber) : line.device;
-    view_.DisplayTerm(QStringLiteral("Connected to COM %1  %2").arg(name).arg(line.serial.baud));
-    state_.setConnectionKind(ConnectionKind::Direct);
-    state_.setViaTapi(false);
-    view_.setLinePanel(QStringLiteral("Com ") + name);
+    parts_.view.DisplayTerm(QStringLiteral("Connected to COM %1  %2").arg(name).arg(line.serial.baud));
+    parts_.state.setConnectionKind(ConnectionKind::Direct);
+    parts_.state.setViaTapi(false);
+    DisplayCom();
+    SaveAbortNoCarrierState();
     Postopen();
     return true;
 }
 
-void ConnectController::Postopen()
+void ConnectController::DoDialer()
 {
-    log_.write(QStringLiteral("Entering Post open"));
-    lights_.setMonitoring(true);
-    log_.write(QStringLiteral("Monitoring lights on"));
-    view_.focusTerminal();
-}
+    const PhonebookEntry &entry = parts_.state.currentEntry();
+    QString key = entry.get(PhoneField::Key);
+    if (key.isEmpty())
+        key = QStringLiteral("ANSI");
+    bool numeric = false;
+    int term = entry.get(PhoneField::Term).toInt(&numeric);
+    if (!numeric)
+        term = 1;
+    emit emulationsChosen(key, term);
 
-void ConnectController::DoAttempt(const QString &address, const QString &port)
-{
-    port_.close();
-    port_.setDeviceLayer(DeviceLayer::Socket);
-    port_.setSocketMode(SocketMode::Client);
-    port_.setSocketAddress(address);
-    port_.setSocketPort(port);
-    view_.DisplayTerm(QStringLiteral("Attempting connect to ") + address);
-    try {
-        port_.open();
-    } catch (const ComportError &error) {
-        view_.DisplayTerm(QStringLiteral("Winsock Error %1").arg(error.code()));
-        log_.write(error.message());
+    if (entry.get(PhoneField::Contype) == QLatin1String("0")) {
+        // Modem and telephony entries need the modem dialler, which this
+        // build does not have.
+        parts_.log.write(QStringLiteral("Modem entry not dialled: ") + entry.get(PhoneField::Name));
+        parts_.view.DisplayTerm(QStringLiteral("Modem entries cannot be dialled in this version."));
         return;
     }
-    state_.setOnline(true);
-    view_.setTerminalActive(true);
-    state_.setConnectionKind(ConnectionKind::TcpClient);
+    if (entry.get(PhoneField::Wmode) == QLatin1String("0"))
+        dialTcpClient();
+    else
+        dialTcpServer();
 }
 
-void ConnectController::connected()
+void ConnectController::dialTcpClient()
 {
-    lights_.setDcd(true);
-    lights_.setMonitoring(true);
-    view_.DisplayTerm(QStringLiteral("Connected!"));
-    view_.setStatusPanel(QStringLiteral("Connected to %1:%2").arg(port_.peerAddress()).arg(port_.peerPort()));
-    view_.setLinePanel(QStringLiteral("Winsock"));
-    state_.markConnected();
-    view_.focusTerminal();
-}
-
-void ConnectController::accepted()
-{
-    lights_.setDcd(true);
-    lights_.setMonitoring(true);
-    view_.setStatusPanel(QStringLiteral("Connected to %1:%2").arg(port_.peerAddress()).arg(port_.peerPort()));
-    view_.setLinePanel(QStringLiteral("Winsock"));
-    state_.markConnected();
-}
-
-void ConnectController::disconnected()
-{
-    const ConnectionKind kind = state_.connectionKind();
-    if (state_.exiting()
-        || (kind != ConnectionKind::TcpClient && kind != ConnectionKind::TcpServer
-            && kind != ConnectionKind::Direct))
+    const PhonebookEntry &entry = parts_.state.currentEntry();
+    startupScript_ = entry.get(PhoneField::Script);
+    parts_.port.close();
+    parts_.port.setSocketAddress(QStringLiteral("0"));
+    const QString host = entry.get(PhoneField::Wip);
+    QString address = host;
+    if (isHostName(host)) {
+        const std::optional<QString> found = Lookup(host);
+        if (!found)
+            return;
+        address = *found;
+    }
+    if (address == HostResolver::unresolved) {
+        Showcant();
         return;
-    lights_.setDcd(false);
-    view_.setStatusPanel(QStringLiteral("Not connected"));
-    view_.setLinePanel(QStringLiteral("Offline"));
-    view_.DisplayTerm(QStringLiteral("\r\nDisconnected"));
-    state_.setOnline(false);
+    }
+    DoAttempt(address, entry.get(PhoneField::WPort));
 }
 
-void ConnectController::socketError(int code)
+void ConnectController::dialTcpServer()
 {
-    view_.DisplayTerm(QStringLiteral("Winsock Error %1").arg(code));
-    closePortTimer_.start();
+    const PhonebookEntry &entry = parts_.state.currentEntry();
+    Comport &port = parts_.port;
+    port.close();
+    parts_.view.setTerminalActive(true);
+    const QString address = entry.get(PhoneField::Wip);
+    const QString service = entry.get(PhoneField::WPort);
+    port.setSocketAddress(address);
+    port.setSocketPort(service);
+    port.setDeviceLayer(DeviceLayer::Socket);
+    port.setSocketMode(SocketMode::Server);
+    try {
+        port.open();
+    } catch (const ComportError &error) {
+        parts_.log.write(error.message());
+        parts_.view.DisplayTerm(QStringLiteral("Error connecting. Address in use"));
+        parts_.view.setTerminalActive(false);
+        return;
+    }
+    parts_.state.setConnectionKind(ConnectionKind::TcpServer);
+    parts_.view.DisplayTerm(QStringLiteral("\r\nWaiting for connect on: %1:%2").arg(address, service));
+    parts_.state.setOnline(true);
+    parts_.view.setStatusPanel(QStringLiteral("Waiting on %1:%2").arg(address, service));
+    parts_.view.setLinePanel(QStringLiteral("Winsock"));
 }
 
-void ConnectController::closePortTimerFired()
+std::optional<QString> ConnectController::Lookup(const QString &host)
 {
-    log_.write(QStringLiteral("Close port timer fired"));
-    state_.setOnline(false);
-    port_.close();
-    view_.DisplayTerm(QStringLiteral("Port has been closed\r\n"));
+    return parts_.lookup.Lookup(host);
+}
+
+void ConnectController::Showcant()
+{
+    parts_.prompt.warning(QStringLiteral("Cannot connect"));
+}
+
+void ConnectController::DoAttempt(const QString &address, const QString &service)
+{
+    Comport &port = parts_.port;
+    port.close();
+    port.setDeviceLayer(DeviceLayer::Socket);
+    port.setSocketMode(SocketMode::Client);
+    port.setSocketAddress(address);
+    port.setSocketPort(service);
+    parts_.view.DisplayTerm(QStringLiteral("Attempting connect to ") + address);
+    try {
+        port.open();
+    } catch (const ComportError &error) {
+        parts_.view.DisplayTerm(QStringLiteral("Winsock Error %1").arg(error.code()));
+        parts_.log.write(error.message());
+        return;
+    }
+    parts_.state.setOnline(true);
+    parts_.view.setTerminalActive(true);
+    parts_.state.setConnectionKind(ConnectionKind::TcpClient);
+}
+
+void ConnectController::Postopen()
+{
+    TLog &log = parts_.log;
+    log.write(QStringLiteral("Entering Post open"));
+    if (carrierTrigger_ != 0)
+        parts_.port.removeTrigger(carrierTrigger_);
+    carrierTrigger_ = parts_.port.addStatusTrigger(StatusTriggerType::ModemStatus);
+    parts_.port.setStatusTrigger(carrierTrigger_, dcdMask, true);
+    log.write(QStringLiteral("Added DCD trigger #%1").arg(carrierTrigger_));
+    // Auto-Zmodem and B+ detection are armed here by the transfer controller.
+    log.write(QStringLiteral("Startup script=") + startupScript_);
+    startupScript_ = parts_.state.currentEntry().get(PhoneField::Script);
+    parts_.lights.setMonitoring(true);
+    log.write(QStringLiteral("Monitoring lights on"));
+    parts_.view.focusTerminal();
+}
+
+void ConnectController::RemoveTriggers()
+{
+    parts_.log.write(QStringLiteral("Entering RemoveTriggers"));
+    if (carrierTrigger_ != 0) {
+        parts_.port.removeTrigger(carrierTrigger_);
+        carrierTrigger_ = 0;
+    }
+    // The Auto-Zmodem trigger and B+ detection are removed here by the
+    // transfer controller.
+}
+
+void ConnectController::SaveAbortNoCarrierState()
+{
+    if (!abortNoCarrierSaved_) {
+        savedAbortNoCarrier_ = parts_.protocol.abortNoCarrier;
+        abortNoCarrierSaved_ = true;
+    }
+    parts_.protocol.abortNoCarrier = false;
+}
+
+void ConnectController::restoreAbortNoCarrier()
+{
+    if (!abortNoCarrierSaved_)
+        return;
+    parts_.protocol.abortNoCarrier = savedAbortNoCarrier_;
+    abortNoCarrierSaved_ = false;
+}
+
+void ConnectController::DisplayCom()
+{
+    // Telephony devices show their own name once the modem dialler exists.
+    const Comport &port = parts_.port;
+    if (!port.isOpen() || port.deviceLayer() != DeviceLayer::Serial)
+        return;
+    const QString path = port.devicePath();
+    parts_.view.setLinePanel(
+        QStringLiteral("Com ") + (port.comNumber() > 0 ? QString::number(port.comNumber()) : path));
 }
 
 void ConnectController::Shutofflights()
 {
-    lights_.setMonitoring(false);
-    lights_.lightsOut();
+    parts_.lights.setMonitoring(false);
+    parts_.lights.lightsOut();
 }
 
 void ConnectController::Hangup1Click()
 {
-    log_.write(QStringLiteral("Hanging up"));
-    if (!state_.online())
+    TLog &log = parts_.log;
+    log.write(QStringLiteral("Hanging up"));
+    if (!parts_.state.online())
         return;
-    view_.DisplayTerm(QStringLiteral("\x0f"));
-    view_.setCaption(title);
-    log_.write(QStringLiteral("pConType=%1").arg(int(state_.connectionKind())));
+    MainView &view = parts_.view;
+    view.DisplayTerm(QStringLiteral("\x0f"));
+    view.setCaption(title);
+    log.write(QStringLiteral("pConType=%1").arg(int(parts_.state.connectionKind())));
+    // A running transfer or script is stopped here by its controller.
+    RemoveTriggers();
     Shutofflights();
-    port_.close();
-    log_.write(QStringLiteral("Port closed"));
-    view_.setLinePanel(QStringLiteral("Offline"));
-    view_.setStatusPanel(QStringLiteral("Not Connected"));
-    state_.setOnline(false);
+    parts_.port.close();
+    log.write(QStringLiteral("Port closed"));
+    view.setLinePanel(QStringLiteral("Offline"));
+    view.setStatusPanel(QStringLiteral("Not Connected"));
+    restoreAbortNoCarrier();
+    parts_.state.setOnline(false);
 }

@@ -1,7 +1,7 @@
 #include "shell/main/Application.h"
 
 #include "comms/ui/Terminal.h"
-#include "sessions/StartupCommand.h"
+#include "shell/ProgramDir.h"
 #include "shell/main/PostedMessage.h"
 
 #include <QAction>
@@ -9,33 +9,155 @@
 #include <QTimer>
 #include <QToolButton>
 
+// The controllers keep these for the whole run, while tests may put a
+// recording prompt or a scripted look-up in place of the dialogs.
+class Application::Forwarders : public UserPrompt, public HostLookup {
+public:
+    explicit Forwarders(Application &app)
+        : app_(app)
+    { }
+    void warning(const QString &text) override { app_.prompt_->warning(text); }
+    void information(const QString &text) override { app_.prompt_->information(text); }
+    bool confirm(const QString &text) override { return app_.prompt_->confirm(text); }
+    bool askYesNo(const QString &text) override { return app_.prompt_->askYesNo(text); }
+    std::optional<QString> input(const QString &caption, const QString &prompt, const QString &value) override
+    {
+        return app_.prompt_->input(caption, prompt, value);
+    }
+    QStringList chooseFiles(const FileRequest &request) override
+    {
+        return app_.prompt_->chooseFiles(request);
+    }
+    std::optional<QString> Lookup(const QString &host) override { return app_.lookup_->Lookup(host); }
+
+private:
+    Application &app_;
+};
+
 Application::Application(QObject *parent)
     : QObject(parent)
     , log_(QString())
     , settings_(
           SettingsFolders::fromEnvironment(), log_, [this](const QString &text) { prompt_->warning(text); })
+    , programDir_(ProgramDir::resolve())
     , qtPrompt_(&window_)
     , helpViewer_(&window_)
+    , lookform_(&window_)
     , lights_(&port_)
-    , connect_(port_, state_, window_, lights_, log_)
+    , phonebook_(QStringLiteral("Phone.Dat"), PhonebookEntry::fields(), PhonebookEntry::keyField())
+    , forwarders_(std::make_unique<Forwarders>(*this))
+{
+    connect_ = std::make_unique<ConnectController>(
+        SessionParts{port_, state_, window_, lights_, log_, *forwarders_, *forwarders_, engine_.options()});
+    create();
+    wireSession();
+}
+
+Application::~Application() = default;
+
+// The main window's creation, in order; the log lines tell how far a start
+// got.
+void Application::create()
+{
+    window_.setWindowTitle(TMainform::applicationTitle());
+    // Printing arrives with the capture and print controller.
+    window_.entry(QStringLiteral("FTP1"))->setVisible(false);
+    state_.setHangupPending(false);
+    // Files dropped on the window are taken by the batch upload list.
+    if (QFile::exists(programDir_ + QStringLiteral("alias.ini")))
+        aliases_.load(programDir_ + QStringLiteral("alias.ini"));
+    log_.setFileName(programDir_ + QStringLiteral("tarnexlog.txt"));
+    log_.setAppend(false);
+    log_.setDateStamp(true);
+    log_.setTimeStamp(true);
+    log_.setEnabled(settings_.read(Setting::AppLog));
+    log_.write(QStringLiteral("Current Dir=") + programDir_);
+    // Protocol logging is taken up by the logging options.
+    log_.write(QStringLiteral("Loading Icons"));
+    if (!icons_.LoadIcons(programDir_ + QStringLiteral("Icons"))) {
+        log_.write(QStringLiteral("Error loading icons"));
+        prompt_->warning(QStringLiteral("Error loading icons"));
+    }
+    // The macro bank, device list and dial lists are created here by their
+    // controllers.
+    log_.write(QStringLiteral("Lists Created"));
+    // The terminal font is bundled and loaded for this process only; nothing
+    // is copied into a system folder.
+    window_.terminal()->keyEmu().setMapFile(programDir_ + QStringLiteral("Keybrd.ini"));
+    state_.setOnline(false);
+    log_.write(QStringLiteral("Entering TermFont"));
+    loadFlatSettings();
+    log_.write(QStringLiteral("Setting sound dir to: ") + directories_.sounds);
+    phonebook_.setFileName(directories_.phonebook + QStringLiteral("Phone.Dat"));
+    // The port-name table is opened here by the port naming controller.
+    log_.write(QStringLiteral("Terminal settings loaded"));
+    if (!settings_.read(Setting::ShowNew690)) {
+        help_->showHelp(HelpService::whatIsNew);
+        settings_.write(Setting::ShowNew690, true);
+    }
+    window_.terminal()->clearScreenAndBuffer();
+    window_.entry(QStringLiteral("Status1"))->setVisible(true);
+    // MsgStartup is posted by start(), once the window is shown. The
+    // command-line interpreter and the trigger list are created here by
+    // their controllers.
+}
+
+// The flat settings this part of the program owns; the terminal, keyboard
+// and logging options load their own.
+void Application::loadFlatSettings()
+{
+    const int left = settings_.read(Setting::MainformL);
+    const int top = settings_.read(Setting::MainformT);
+    const int width = settings_.read(Setting::MainformW);
+    const int height = settings_.read(Setting::MainformH);
+    window_.setGeometry(left, top, width, height);
+    if (settings_.read(Setting::WindowState) == 2)
+        window_.setWindowState(Qt::WindowMaximized);
+    directories_ = Directories::load(
+        settings_, programDir_, [this](const QString &text) { prompt_->information(text); });
+}
+
+void Application::saveFlatSettings()
+{
+    const QRect frame = window_.normalGeometry();
+    settings_.write(Setting::MainformL, frame.left());
+    settings_.write(Setting::MainformT, frame.top());
+    settings_.write(Setting::MainformW, frame.width());
+    settings_.write(Setting::MainformH, frame.height());
+    settings_.write(Setting::WindowState, window_.isMaximized() ? 2 : window_.isMinimized() ? 1 : 0);
+    directories_.save(settings_);
+}
+
+void Application::wireSession()
 {
     connect(&lights_, &StatusLights::changed, &window_, [this](const StatusLights::State &lit) {
         window_.showLights(lit.dcd, lit.cts, lit.dsr, lit.rxd, lit.txd);
     });
     Terminal *terminal = window_.terminal();
-    connect(&connect_, &ConnectController::received, terminal, &Terminal::receive);
+    connect(connect_.get(), &ConnectController::received, terminal, &Terminal::receive);
     connect(
         terminal, &Terminal::sendBytes, &port_, [this](const QByteArray &bytes) { port_.putBlock(bytes); });
+    connect(connect_.get(), &ConnectController::emulationsChosen, this, [this](const QString &key, int term) {
+        Terminal *view = window_.terminal();
+        view->setScrollBack(false);
+        view->keyEmu().setEmulation(key);
+        view->termemu().setEmulation(term);
+    });
+    connect(connect_.get(), &ConnectController::connectionLost, this, [this] {
+        if (settings_.read(Setting::Exitondis) && !state_.exiting())
+            window_.close();
+    });
     QAction *hangup = window_.entry(QStringLiteral("Hangup1"));
     hangup->setEnabled(true);
-    connect(hangup, &QAction::triggered, &connect_, &ConnectController::Hangup1Click);
+    connect(hangup, &QAction::triggered, connect_.get(), &ConnectController::Hangup1Click);
     QToolButton *hangButton = window_.button(QStringLiteral("btnHang"));
     hangButton->setEnabled(true);
-    connect(hangButton, &QToolButton::clicked, &connect_, &ConnectController::Hangup1Click);
+    connect(hangButton, &QToolButton::clicked, connect_.get(), &ConnectController::Hangup1Click);
     QAction *helpEntry = window_.entry(QStringLiteral("Help1"));
     helpEntry->setEnabled(true);
     connect(helpEntry, &QAction::triggered, this, [this] { help_->showHelp(HelpService::contents); });
     window_.setCloseQuery([this] { return closeQuery(); });
+    connect(&window_, &TMainform::closed, this, &Application::closeForm);
     clock_.setInterval(1000);
     connect(&clock_, &QTimer::timeout, this, &Application::tickClock);
     clock_.start();
@@ -52,14 +174,6 @@ void Application::tickClock()
                          .arg(seconds / 3600 % 24, 2, 10, QLatin1Char('0'))
                          .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
                          .arg(seconds % 60, 2, 10, QLatin1Char('0')));
-}
-
-void Application::start(const QStringList &arguments)
-{
-    arguments_ = arguments;
-    window_.show();
-    // The deferred start-up runs once the window is shown.
-    postMessage(PostedMessage::MsgStartup, 0);
 }
 
 void Application::postMessage(uint number, int param)
@@ -80,7 +194,7 @@ void Application::handleMessage(uint number, int param)
 {
     switch (number) {
     case PostedMessage::MsgHangup:
-        connect_.Hangup1Click();
+        connect_->Hangup1Click();
         break;
     case PostedMessage::MsgStartup:
         runStartup(arguments_);
@@ -89,67 +203,9 @@ void Application::handleMessage(uint number, int param)
         window_.close();
         break;
     default:
-        // The dialler, the command line, printing and transfers are not in
-        // the program yet.
+        // The dialler, the command line, printing and transfers answer
+        // their messages here once they exist.
         log_.write(QStringLiteral("Message %1 (%2) not handled yet").arg(number).arg(param));
         break;
     }
-}
-
-void Application::closeWithoutAsking()
-{
-    askBeforeClosing_ = false;
-    window_.close();
-}
-
-void Application::runStartup(const QStringList &arguments)
-{
-    log_.write(QStringLiteral("Entering startup code"));
-    carryOut(StartupCommand::interpret(arguments));
-    emit startupFinished();
-}
-
-void Application::carryOut(const StartupPlan &plan)
-{
-    for (const QString &notice : plan.notices)
-        window_.DisplayTerm(notice);
-    for (const StartupPlan::Step step : plan.steps) {
-        switch (step) {
-        case StartupPlan::Step::ConnectHost:
-            connect_.DoAttempt(plan.host, plan.port);
-            break;
-        case StartupPlan::Step::CannotConnect:
-            prompt_->warning(QStringLiteral("Cannot connect"));
-            break;
-        case StartupPlan::Step::OpenPort:
-            if (!connect_.openDirect(plan.serialLine))
-                return;
-            break;
-        case StartupPlan::Step::ConnectTcp:
-            if (!state_.online())
-                connect_.DoAttempt(plan.tcpLine.host, QString::number(plan.tcpLine.port));
-            break;
-        case StartupPlan::Step::DialEntry:
-        case StartupPlan::Step::RunScript:
-        case StartupPlan::Step::AutoStart:
-            // The phonebook dialler and the script engine are not in the program yet.
-            log_.write(QStringLiteral("Start-up step not available yet: %1").arg(int(step)));
-            break;
-        }
-    }
-}
-
-bool Application::closeQuery()
-{
-    log_.write(QStringLiteral("CloseQuery"));
-    if (askBeforeClosing_ && state_.online() && settings_.read(Setting::ConfirmH)
-        && !prompt_->confirm(QStringLiteral("You are online! Are you sure you want to exit?"))) {
-        window_.button(QStringLiteral("ExitBtn"))->setEnabled(true);
-        return false;
-    }
-    if (port_.isOpen())
-        connect_.Hangup1Click();
-    state_.setExiting(true);
-    log_.write(QStringLiteral("Closing application"));
-    return true;
 }

@@ -1,9 +1,15 @@
 #pragma once
 
+#include "cmdline/AliasList.h"
 #include "comms/line/Comport.h"
 #include "comms/line/StatusLights.h"
+#include "comms/transfer/ProtocolEngine.h"
+#include "extras/Directories.h"
+#include "extras/ui/SessionIcons.h"
 #include "sessions/ConnectController.h"
 #include "sessions/SessionState.h"
+#include "sessions/store/RecordStore.h"
+#include "sessions/ui/TLookform.h"
 #include "shell/TLog.h"
 #include "shell/main/Mainform.h"
 #include "shell/settings/SettingsStore.h"
@@ -14,26 +20,33 @@
 #include <QStringList>
 #include <QTimer>
 
-struct StartupPlan;
-
 // The long-lived parts, built once at start-up and handed to the
 // controllers that need them, and the window over them.
 class Application : public QObject {
     Q_OBJECT
 public:
     explicit Application(QObject *parent = nullptr);
+    ~Application() override;
 
     TMainform &window() { return window_; }
     Comport &port() { return port_; }
     SessionState &state() { return state_; }
     TLog &log() { return log_; }
     SettingsStore &settings() { return settings_; }
-    HelpService &help() { return *help_; }
-    // Tests record the help contexts asked for.
-    void setHelp(HelpService *help) { help_ = help; }
+    ProtocolEngine &engine() { return engine_; }
+    TRecordStore &phonebook() { return phonebook_; }
+    const Directories &directories() const { return directories_; }
+    const AliasList &aliases() const { return aliases_; }
+    const SessionIcons &icons() const { return icons_; }
+    QString programDir() const { return programDir_; }
     UserPrompt &prompt() { return *prompt_; }
     // Tests put a recording prompt in place of the dialogs.
     void setPrompt(UserPrompt *prompt) { prompt_ = prompt; }
+    HelpService &help() { return *help_; }
+    // Tests record the help contexts asked for.
+    void setHelp(HelpService *help) { help_ = help; }
+    // Tests answer host look-ups in place of the look-up window.
+    void setLookup(HostLookup *lookup) { lookup_ = lookup; }
 
     // Shows the window and runs the deferred start-up with the program's
     // parameters (without the program name) once it is shown.
@@ -53,24 +66,40 @@ protected:
     bool event(QEvent *event) override;
 
 private:
+    class Forwarders;
+
+    void create();
+    void wireSession();
+    void loadFlatSettings();
+    void saveFlatSettings();
     void handleMessage(uint number, int param);
     void runStartup(const QStringList &arguments);
-    void carryOut(const StartupPlan &plan);
     bool closeQuery();
+    void closeForm();
     void tickClock();
 
     TLog log_;
     SettingsStore settings_;
+    QString programDir_;
     Comport port_;
+    ProtocolEngine engine_;
     SessionState state_;
     TMainform window_;
     QtPrompt qtPrompt_;
     UserPrompt *prompt_ = &qtPrompt_;
     HelpViewer helpViewer_;
     HelpService *help_ = &helpViewer_;
+    TLookform lookform_;
+    HostLookup *lookup_ = &lookform_;
     StatusLights lights_;
-    ConnectController connect_;
+    TRecordStore phonebook_;
+    std::unique_ptr<Forwarders> forwarders_;
+    std::unique_ptr<ConnectController> connect_;
+    Directories directories_;
+    AliasList aliases_;
+    SessionIcons icons_;
     QTimer clock_;
     bool askBeforeClosing_ = true;
+    bool closed_ = false;
     QStringList arguments_;
 };

@@ -340,4 +340,5 @@ void TMainform::closeEvent(QCloseEvent *event)
         return;
     }
     event->accept();
+    emit closed();
 }

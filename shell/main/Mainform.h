@@ -56,6 +56,10 @@ public:
     // Ends the close query: true lets the window close.
     void setCloseQuery(std::function<bool()> query) { closeQuery_ = std::move(query); }
 
+signals:
+    // The close was allowed; the window is about to go.
+    void closed();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 

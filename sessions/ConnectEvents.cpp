@@ -1,0 +1,111 @@
+// The line's events while a TCP or direct connection lasts.
+#include "sessions/ConnectController.h"
+
+#include "comms/line/Comport.h"
+#include "comms/line/StatusLights.h"
+#include "sessions/SessionState.h"
+#include "shell/MainView.h"
+#include "shell/TLog.h"
+
+#include <QDateTime>
+
+namespace {
+
+QString peerText(const Comport &port)
+{
+    return QStringLiteral("Connected to %1:%2").arg(port.peerAddress()).arg(port.peerPort());
+}
+
+} // namespace
+
+void ConnectController::connected()
+{
+    MainView &view = parts_.view;
+    SessionState &state = parts_.state;
+    parts_.lights.setDcd(true);
+    parts_.lights.setMonitoring(true);
+    view.DisplayTerm(QStringLiteral("Connected!"));
+    view.setStatusPanel(peerText(parts_.port));
+    view.setLinePanel(QStringLiteral("Winsock"));
+    SaveAbortNoCarrierState();
+    const QString name = state.currentSessionName();
+    if (state.connectionKind() != ConnectionKind::Direct && !name.isEmpty()) {
+        // The startup script is started here by the script engine.
+        view.setCaption(QStringLiteral("Tarnex 7.0  ") + name);
+    }
+    stampLastConnect();
+    state.markConnected();
+    view.focusTerminal();
+    emit connectSound();
+}
+
+void ConnectController::accepted()
+{
+    parts_.lights.setDcd(true);
+    parts_.lights.setMonitoring(true);
+    parts_.view.setStatusPanel(peerText(parts_.port));
+    parts_.view.setLinePanel(QStringLiteral("Winsock"));
+    SaveAbortNoCarrierState();
+    stampLastConnect();
+    parts_.state.markConnected();
+}
+
+void ConnectController::stampLastConnect()
+{
+    SessionState &state = parts_.state;
+    if (state.currentSessionName().isEmpty())
+        return;
+    PhonebookEntry entry = state.currentEntry();
+    entry.set(PhoneField::Last, QDateTime::currentDateTime().toString().left(40));
+    state.setCurrentEntry(entry, state.currentSessionName());
+}
+
+void ConnectController::disconnected()
+{
+    SessionState &state = parts_.state;
+    const ConnectionKind kind = state.connectionKind();
+    if (state.exiting()
+        || (kind != ConnectionKind::TcpClient && kind != ConnectionKind::TcpServer
+            && kind != ConnectionKind::Direct))
+        return;
+    // A running transfer is cancelled here by the transfer controller.
+    parts_.lights.setDcd(false);
+    parts_.view.setStatusPanel(QStringLiteral("Not connected"));
+    parts_.view.setLinePanel(QStringLiteral("Offline"));
+    parts_.view.DisplayTerm(QStringLiteral("\r\nDisconnected"));
+    state.setOnline(false);
+    restoreAbortNoCarrier();
+    emit disconnectSound();
+    emit connectionLost();
+    RemoveTriggers();
+}
+
+void ConnectController::socketError(int code)
+{
+    parts_.view.DisplayTerm(QStringLiteral("Winsock Error %1").arg(code));
+    closePortTimer_.start();
+}
+
+void ConnectController::closePortTimerFired()
+{
+    parts_.log.write(QStringLiteral("Close port timer fired"));
+    parts_.state.setOnline(false);
+    parts_.port.close();
+    parts_.view.DisplayTerm(QStringLiteral("Port has been closed\r\n"));
+}
+
+void ConnectController::carrierChanged(int handle)
+{
+    Comport &port = parts_.port;
+    port.setStatusTrigger(handle, dcdMask, true);
+    if (!port.dcd()) {
+        if (parts_.state.viaTapi())
+            return;
+        emit disconnectSound();
+        parts_.view.setLinePanel(QStringLiteral("Lost Carrier"));
+        emit connectionLost();
+        return;
+    }
+    DisplayCom();
+    stampLastConnect();
+}

@@ -1,0 +1,66 @@
+// The deferred start-up and the close, in their fixed order.
+#include "shell/main/Application.h"
+
+#include "comms/ui/Terminal.h"
+#include "sessions/StartupCommand.h"
+#include "sessions/StartupConnect.h"
+#include "shell/main/PostedMessage.h"
+
+#include <QToolButton>
+
+void Application::start(const QStringList &arguments)
+{
+    arguments_ = arguments;
+    window_.show();
+    // The deferred start-up runs once the window is shown.
+    postMessage(PostedMessage::MsgStartup, 0);
+}
+
+void Application::runStartup(const QStringList &arguments)
+{
+    window_.Setcaptions(window_.terminal()->doorway());
+    log_.write(QStringLiteral("Entering startup code"));
+    // The macro bar is shown here by the macro controller, and the device
+    // list built by the port naming controller.
+    StartupConnect starter(*connect_, state_, window_, phonebook_, log_);
+    starter.run(StartupCommand::interpret(arguments), settings_.read(Setting::AutoStartSession));
+    emit startupFinished();
+}
+
+void Application::closeWithoutAsking()
+{
+    askBeforeClosing_ = false;
+    window_.close();
+}
+
+bool Application::closeQuery()
+{
+    log_.write(QStringLiteral("CloseQuery"));
+    if (askBeforeClosing_ && state_.online() && settings_.read(Setting::ConfirmH)
+        && !prompt_->confirm(QStringLiteral("You are online! Are you sure you want to exit?"))) {
+        window_.button(QStringLiteral("ExitBtn"))->setEnabled(true);
+        return false;
+    }
+    if (port_.isOpen())
+        connect_->Hangup1Click();
+    state_.setExiting(true);
+    window_.setWindowTitle(QStringLiteral("Exiting.."));
+    log_.write(QStringLiteral("Closing application"));
+    // The macro captions and commands are saved here by the macro controller.
+    log_.write(QStringLiteral("Macros saved"));
+    return true;
+}
+
+// After the close was allowed: the settings are saved once, whichever way
+// the program is left.
+void Application::closeForm()
+{
+    if (closed_)
+        return;
+    closed_ = true;
+    log_.write(QStringLiteral("Closing Form"));
+    saveFlatSettings();
+    // The command-line interpreter and the trigger list are released here
+    // by their controllers.
+    log_.write(QStringLiteral("Form Closed"));
+}
