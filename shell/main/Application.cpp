@@ -49,7 +49,6 @@ Application::Application(QObject *parent)
 {
     connect_ = std::make_unique<ConnectController>(
         SessionParts{port_, state_, window_, lights_, log_, *forwarders_, *forwarders_, engine_.options()});
-    create();
     wireSession();
 }
 
@@ -66,11 +65,12 @@ void Application::create()
     // Files dropped on the window are taken by the batch upload list.
     if (QFile::exists(programDir_ + QStringLiteral("alias.ini")))
         aliases_.load(programDir_ + QStringLiteral("alias.ini"));
+    // Decided before the log has a file, so a log switched off is never touched.
+    log_.setEnabled(settings_.read(Setting::AppLog));
     log_.setFileName(programDir_ + QStringLiteral("tarnexlog.txt"));
     log_.setAppend(false);
     log_.setDateStamp(true);
     log_.setTimeStamp(true);
-    log_.setEnabled(settings_.read(Setting::AppLog));
     log_.write(QStringLiteral("Current Dir=") + programDir_);
     // Protocol logging is taken up by the logging options.
     log_.write(QStringLiteral("Loading Icons"));

@@ -48,8 +48,9 @@ public:
     // Tests answer host look-ups in place of the look-up window.
     void setLookup(HostLookup *lookup) { lookup_ = lookup; }
 
-    // Shows the window and runs the deferred start-up with the program's
-    // parameters (without the program name) once it is shown.
+    // Runs the window's creation steps, shows it and runs the deferred
+    // start-up with the program's parameters (without the program name)
+    // once it is shown.
     void start(const QStringList &arguments);
     // Closes the window the usual way but without a question: for a
     // session manager, a closed terminal or kill.

@@ -11,6 +11,7 @@
 void Application::start(const QStringList &arguments)
 {
     arguments_ = arguments;
+    create();
     window_.show();
     // The deferred start-up runs once the window is shown.
     postMessage(PostedMessage::MsgStartup, 0);

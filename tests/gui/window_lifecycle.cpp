@@ -1,0 +1,135 @@
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTest>
+
+#include "shell/RecordingPrompt.h"
+#include "shell/main/Application.h"
+#include "support/RecordingHelp.h"
+
+// Start-up and close in their order: the log lines, the files read at
+// start (aliases, icons), the what-is-new page on the first start only, and
+// the window's place written at exit and used at the next start.
+class WindowLifecycleTest : public QObject {
+    Q_OBJECT
+
+    QString home;
+    RecordingPrompt prompt;
+    RecordingHelp help;
+
+    QString logText() const
+    {
+        QFile file(home + QStringLiteral("tarnexlog.txt"));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+    // Each line's message, without the date and time stamps.
+    QStringList logMessages() const
+    {
+        QStringList messages;
+        for (const QString &line : logText().split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            messages << line.section(QStringLiteral(" - "), 2);
+        return messages;
+    }
+    void startAndWait(Application &application)
+    {
+        application.setPrompt(&prompt);
+        application.setHelp(&help);
+        bool started = false;
+        connect(&application, &Application::startupFinished, this, [&started] { started = true; });
+        application.start({});
+        QTRY_VERIFY_WITH_TIMEOUT(started, 20000);
+    }
+    static void writeFile(const QString &path, const QByteArray &bytes)
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+private slots:
+    void init()
+    {
+        home = qEnvironmentVariable("TARNEX_HOME");
+        QVERIFY(!home.isEmpty());
+        QDir(home).removeRecursively();
+        QDir().mkpath(home);
+        QDir(qEnvironmentVariable("TARNEX_CONFIG_HOME")).removeRecursively();
+        prompt.clear();
+        help.shown.clear();
+    }
+
+    void firstStartAndExit()
+    {
+        writeFile(home + QStringLiteral("alias.ini"), "/GO first\r\n/go second\nnoblank\n");
+        QDir().mkpath(home + QStringLiteral("Icons/more"));
+        QImage icon(32, 32, QImage::Format_ARGB32);
+        icon.fill(Qt::blue);
+        QVERIFY(icon.save(home + QStringLiteral("Icons/more/b.ico")));
+        QVERIFY(icon.save(home + QStringLiteral("Icons/a.ico")));
+        {
+            Application application;
+            startAndWait(application);
+            QCOMPARE(help.shown, QList<int>{HelpService::whatIsNew});
+            QVERIFY(application.settings().read(Setting::ShowNew690));
+            QCOMPARE(
+                application.aliases().ExpandAlias(QStringLiteral("/Go")), (QStringList{"first", "second"}));
+            QCOMPARE(application.icons().files().size(), 2);
+            QVERIFY(application.icons().files().first().endsWith(QLatin1String("Icons/a.ico")));
+            QVERIFY(QDir(home + QStringLiteral("Upload")).exists());
+            // At start both status panels are empty.
+            QCOMPARE(application.window().linePanel(), QString());
+            QCOMPARE(application.window().statusPanel(), QString());
+            application.window().setGeometry(40, 50, 700, 500);
+            QVERIFY(application.window().close());
+            QVERIFY(prompt.texts().isEmpty());
+        }
+        const QStringList expected{QStringLiteral("Current Dir=") + home, QStringLiteral("Loading Icons"),
+            QStringLiteral("Lists Created"), QStringLiteral("Entering TermFont"),
+            QStringLiteral("Setting sound dir to: ") + home + QStringLiteral("sounds/"),
+            QStringLiteral("Terminal settings loaded"), QStringLiteral("Entering startup code"),
+            QStringLiteral("CloseQuery"), QStringLiteral("Closing application"),
+            QStringLiteral("Macros saved"), QStringLiteral("Closing Form"), QStringLiteral("Form Closed")};
+        QStringList seen = logMessages();
+        seen.erase(std::remove_if(seen.begin(), seen.end(),
+                       [&expected](const QString &line) { return !expected.contains(line); }),
+            seen.end());
+        QCOMPARE(seen, expected);
+
+        help.shown.clear();
+        Application again;
+        startAndWait(again);
+        QVERIFY(help.shown.isEmpty());
+        QCOMPARE(again.window().normalGeometry().size(), QSize(700, 500));
+        QCOMPARE(again.settings().read(Setting::MainformL), 40);
+        again.window().close();
+    }
+
+    // An icon file that cannot be read is reported; start-up goes on.
+    void brokenIcon()
+    {
+        QDir().mkpath(home + QStringLiteral("Icons"));
+        writeFile(home + QStringLiteral("Icons/bad.ico"), "not an icon");
+        Application application;
+        startAndWait(application);
+        QCOMPARE(prompt.texts(), QStringList{QStringLiteral("Error loading icons")});
+        QVERIFY(logText().contains(QLatin1String("Error loading icons")));
+        QVERIFY(logText().contains(QLatin1String("Entering startup code")));
+        application.window().close();
+    }
+
+    // With application logging off no log file is made, even at start.
+    void applicationLogOff()
+    {
+        {
+            Application application;
+            application.settings().write(Setting::AppLog, false);
+        }
+        Application application;
+        startAndWait(application);
+        application.window().close();
+        QVERIFY(!QFile::exists(home + QStringLiteral("tarnexlog.txt")));
+    }
+};
+
+QTEST_MAIN(WindowLifecycleTest)
+#include "window_lifecycle.moc"
