@@ -11,7 +11,7 @@
 
 // The controllers keep these for the whole run, while tests may put a
 // recording prompt or a scripted look-up in place of the dialogs.
-class Application::Forwarders : public UserPrompt, public HostLookup {
+class Application::Forwarders : public UserPrompt, public HostLookup, public AdminDialogs {
 public:
     explicit Forwarders(Application &app)
         : app_(app)
@@ -29,6 +29,12 @@ public:
         return app_.prompt_->chooseFiles(request);
     }
     std::optional<QString> Lookup(const QString &host) override { return app_.lookup_->Lookup(host); }
+    QString askAdminPassword() override { return app_.adminDialogs_->askAdminPassword(); }
+    std::optional<AdminPasswordFields> askNewAdminPassword(
+        const std::function<bool(const AdminPasswordFields &)> &accept) override
+    {
+        return app_.adminDialogs_->askNewAdminPassword(accept);
+    }
 
 private:
     Application &app_;
@@ -43,12 +49,14 @@ Application::Application(QObject *parent)
     , qtPrompt_(&window_)
     , helpViewer_(&window_)
     , lookform_(&window_)
+    , qtAdminDialogs_(&window_)
     , lights_(&port_)
     , phonebook_(QStringLiteral("Phone.Dat"), PhonebookEntry::fields(), PhonebookEntry::keyField())
     , forwarders_(std::make_unique<Forwarders>(*this))
 {
     connect_ = std::make_unique<ConnectController>(
         SessionParts{port_, state_, window_, lights_, log_, *forwarders_, *forwarders_, engine_.options()});
+    adminLock_ = std::make_unique<AdminLock>(settings_, *forwarders_, *forwarders_, log_);
     wireSession();
 }
 
@@ -153,6 +161,9 @@ void Application::wireSession()
     QToolButton *hangButton = window_.button(QStringLiteral("btnHang"));
     hangButton->setEnabled(true);
     connect(hangButton, &QToolButton::clicked, connect_.get(), &ConnectController::Hangup1Click);
+    QAction *adminPassword = window_.entry(QStringLiteral("AdminPassword1"));
+    adminPassword->setEnabled(true);
+    connect(adminPassword, &QAction::triggered, this, [this] { adminLock_->AdminPassword1Click(); });
     QAction *helpEntry = window_.entry(QStringLiteral("Help1"));
     helpEntry->setEnabled(true);
     connect(helpEntry, &QAction::triggered, this, [this] { help_->showHelp(HelpService::contents); });

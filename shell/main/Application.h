@@ -4,7 +4,9 @@
 #include "comms/line/Comport.h"
 #include "comms/line/StatusLights.h"
 #include "comms/transfer/ProtocolEngine.h"
+#include "extras/AdminLock.h"
 #include "extras/Directories.h"
+#include "extras/ui/QtAdminDialogs.h"
 #include "extras/ui/SessionIcons.h"
 #include "sessions/ConnectController.h"
 #include "sessions/SessionState.h"
@@ -47,6 +49,10 @@ public:
     void setHelp(HelpService *help) { help_ = help; }
     // Tests answer host look-ups in place of the look-up window.
     void setLookup(HostLookup *lookup) { lookup_ = lookup; }
+    // The password lock in front of the configuration commands.
+    AdminLock &adminLock() { return *adminLock_; }
+    // Tests answer the password dialogs from a script.
+    void setAdminDialogs(AdminDialogs *dialogs) { adminDialogs_ = dialogs; }
 
     // Runs the window's creation steps, shows it and runs the deferred
     // start-up with the program's parameters (without the program name)
@@ -92,10 +98,13 @@ private:
     HelpService *help_ = &helpViewer_;
     TLookform lookform_;
     HostLookup *lookup_ = &lookform_;
+    QtAdminDialogs qtAdminDialogs_;
+    AdminDialogs *adminDialogs_ = &qtAdminDialogs_;
     StatusLights lights_;
     TRecordStore phonebook_;
     std::unique_ptr<Forwarders> forwarders_;
     std::unique_ptr<ConnectController> connect_;
+    std::unique_ptr<AdminLock> adminLock_;
     Directories directories_;
     AliasList aliases_;
     SessionIcons icons_;

@@ -6,6 +6,9 @@
 #include "shell/RecordingPrompt.h"
 #include "shell/main/Application.h"
 #include "support/RecordingHelp.h"
+#include "support/ScriptedAdminDialogs.h"
+
+#include <QAction>
 
 // Start-up and close in their order: the log lines, the files read at
 // start (aliases, icons), the what-is-new page on the first start only, and
@@ -128,6 +131,32 @@ private slots:
         startAndWait(application);
         application.window().close();
         QVERIFY(!QFile::exists(home + QStringLiteral("tarnexlog.txt")));
+    }
+
+    // Setup > Admin Password sets the lock machine-wide; the next start
+    // reads it back.
+    void adminPasswordFromMenu()
+    {
+        {
+            Application application;
+            ScriptedAdminDialogs dialogs;
+            dialogs.presses = {{QString(), QStringLiteral("s3cret"), QStringLiteral("s3cret")}};
+            application.setAdminDialogs(&dialogs);
+            startAndWait(application);
+            QVERIFY(!application.adminLock().isLocked());
+            application.window().entry(QStringLiteral("AdminPassword1"))->trigger();
+            QVERIFY(application.adminLock().isLocked());
+            application.window().close();
+        }
+        Application again;
+        ScriptedAdminDialogs dialogs;
+        dialogs.typed = {QStringLiteral("s3cret")};
+        again.setAdminDialogs(&dialogs);
+        startAndWait(again);
+        QVERIFY(again.adminLock().isLocked());
+        QVERIFY(again.adminLock().AdminCheck());
+        QCOMPARE(dialogs.accessAsked, 1);
+        again.window().close();
     }
 };
 

@@ -10,6 +10,7 @@
 #include "shell/RecordingPrompt.h"
 #include "shell/TLog.h"
 #include "shell/settings/SettingsStore.h"
+#include "support/ScriptedAdminDialogs.h"
 #include "support/TestFiles.h"
 
 namespace {
@@ -20,32 +21,6 @@ const QString incorrect = QStringLiteral("Incorrect Password");
 const QString mismatch = QStringLiteral("New passwords do not match.");
 const QString notAdministrator = QStringLiteral("You must be logged in as administrator to change password");
 
-// Answers the two dialogs from a script: typed passwords for "Admin Access"
-// and, for "Set Admin Password", the fields of each press of OK; when the
-// presses run out the dialog is cancelled.
-class ScriptedDialogs : public AdminDialogs {
-public:
-    QStringList typed;
-    QList<AdminPasswordFields> presses;
-    int accessAsked = 0;
-
-    QString askAdminPassword() override
-    {
-        ++accessAsked;
-        return typed.isEmpty() ? QString() : typed.takeFirst();
-    }
-    std::optional<AdminPasswordFields> askNewAdminPassword(
-        const std::function<bool(const AdminPasswordFields &)> &accept) override
-    {
-        while (!presses.isEmpty()) {
-            const AdminPasswordFields fields = presses.takeFirst();
-            if (accept(fields))
-                return fields;
-        }
-        return std::nullopt;
-    }
-};
-
 } // namespace
 
 // The lock over the test runner's private machine-wide folder, the store's own
@@ -55,7 +30,7 @@ class AdminLockTest : public QObject {
 
     std::unique_ptr<TLog> log;
     RecordingPrompt prompt;
-    ScriptedDialogs dialogs;
+    ScriptedAdminDialogs dialogs;
     std::unique_ptr<SettingsStore> store;
     QString logPath;
 
@@ -104,7 +79,7 @@ private slots:
         QFile::remove(logPath);
         log = std::make_unique<TLog>(logPath);
         prompt.clear();
-        dialogs = ScriptedDialogs();
+        dialogs = ScriptedAdminDialogs();
         store = std::make_unique<SettingsStore>(
             SettingsFolders::fromEnvironment(), *log, [this](const QString &text) { prompt.warning(text); });
         QFile::remove(machineFile());
