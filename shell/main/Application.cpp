@@ -167,6 +167,7 @@ void Application::wireSession()
     QAction *helpEntry = window_.entry(QStringLiteral("Help1"));
     helpEntry->setEnabled(true);
     connect(helpEntry, &QAction::triggered, this, [this] { help_->showHelp(HelpService::contents); });
+    connect(&window_, &TMainform::exitClicked, this, &Application::exitClicked);
     window_.setCloseQuery([this] { return closeQuery(); });
     connect(&window_, &TMainform::closed, this, &Application::closeForm);
     clock_.setInterval(1000);

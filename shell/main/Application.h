@@ -81,6 +81,7 @@ private:
     void saveFlatSettings();
     void handleMessage(uint number, int param);
     void runStartup(const QStringList &arguments);
+    void exitClicked();
     bool closeQuery();
     void closeForm();
     void tickClock();

@@ -28,6 +28,15 @@ void Application::runStartup(const QStringList &arguments)
     emit startupFinished();
 }
 
+void Application::exitClicked()
+{
+    log_.write(QStringLiteral("Exit button"));
+    state_.setExiting(true);
+    window_.button(QStringLiteral("ExitBtn"))->setEnabled(false);
+    // A running script is stopped here by the script controller.
+    window_.close();
+}
+
 void Application::closeWithoutAsking()
 {
     askBeforeClosing_ = false;

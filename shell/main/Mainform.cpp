@@ -196,7 +196,7 @@ void TMainform::buildToolBar()
         toolButtons_ << button;
     }
     toolBar_->addWidget(row);
-    connect(button(QStringLiteral("ExitBtn")), &QToolButton::clicked, this, &QWidget::close);
+    connect(button(QStringLiteral("ExitBtn")), &QToolButton::clicked, this, &TMainform::exitClicked);
     button(QStringLiteral("DirectBtn"))->setEnabled(false);
 }
 

@@ -59,6 +59,7 @@ public:
 signals:
     // The close was allowed; the window is about to go.
     void closed();
+    void exitClicked();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

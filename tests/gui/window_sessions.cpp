@@ -119,7 +119,8 @@ private slots:
         startSession(application);
         TMainform &window = application.window();
         prompt.answerChoice(false);
-        QVERIFY(!window.close());
+        window.button(QStringLiteral("ExitBtn"))->click();
+        QVERIFY(window.isVisible());
         QCOMPARE(prompt.texts(), QStringList{"You are online! Are you sure you want to exit?"});
         QVERIFY(application.state().online());
         QVERIFY(window.button(QStringLiteral("ExitBtn"))->isEnabled());
@@ -127,6 +128,19 @@ private slots:
         QVERIFY(window.close());
         QVERIFY(!application.port().isOpen());
         QTRY_COMPARE_WITH_TIMEOUT(peer->state(), QAbstractSocket::UnconnectedState, 20000);
+    }
+
+    // With the confirmation off, exit while online hangs up without asking.
+    void exitWithoutConfirmation()
+    {
+        Application application;
+        application.settings().write(Setting::ConfirmH, false);
+        startSession(application);
+        QVERIFY(application.window().close());
+        QVERIFY(prompt.texts().isEmpty());
+        QVERIFY(!application.port().isOpen());
+        QTRY_COMPARE_WITH_TIMEOUT(peer->state(), QAbstractSocket::UnconnectedState, 20000);
+        application.settings().write(Setting::ConfirmH, true);
     }
 
     // A host that cannot be reached: the error notice, and the port closed a second later.
