@@ -32,12 +32,15 @@ std::optional<QString> TLookform::Lookup(const QString &host)
     hostLabel_->setText(host_);
     address_ = HostResolver::unresolved;
     resolver_.lookup(host_);
-    if (exec() != QDialog::Accepted) {
-        // A late answer is dropped by the resolver.
-        resolver_.abandon();
+    if (exec() != QDialog::Accepted)
         return std::nullopt;
-    }
     return address_;
+}
+
+void TLookform::reject()
+{
+    resolver_.abandon();
+    QDialog::reject();
 }
 
 void TLookform::finished(const QString &host, const QString &address)

@@ -17,6 +17,9 @@ public:
     std::optional<QString> Lookup(const QString &host) override;
     QString host() const { return host_; }
 
+    // Cancel and Escape: the answer, if it still comes, is dropped.
+    void reject() override;
+
 private:
     void finished(const QString &host, const QString &address);
 
