@@ -8,6 +8,7 @@
 #include "shell/RecordingPrompt.h"
 #include "shell/main/Application.h"
 #include "support/LinePeers.h"
+#include "support/PageText.h"
 
 #include <QProcess>
 #include <QSerialPort>
@@ -25,14 +26,6 @@ class WindowSessionsTest : public QObject {
     QTcpSocket *peer = nullptr;
     QByteArray atHost;
     RecordingPrompt prompt;
-
-    static QString screenText(Terminal *terminal)
-    {
-        QString text;
-        for (int row = 0; row < terminal->pageHeight(); ++row)
-            text += terminal->lineText(terminal->firstVisibleLine() + row) + QLatin1Char('\n');
-        return text;
-    }
 
     void startSession(Application &application)
     {
@@ -76,8 +69,8 @@ private slots:
         QVERIFY(lit(0));
 
         peer->write("\x1b[1;33mhello from the host\x1b[0m\r\n");
-        QTRY_VERIFY_WITH_TIMEOUT(screenText(window.terminal()).contains("hello from the host"), 20000);
-        QVERIFY(screenText(window.terminal()).contains("Connected!"));
+        QTRY_VERIFY_WITH_TIMEOUT(pageText(window.terminal()).contains("hello from the host"), 20000);
+        QVERIFY(pageText(window.terminal()).contains("Connected!"));
 
         window.terminal()->setFocus();
         QTest::keyClicks(window.terminal(), QStringLiteral("ls"));
@@ -109,7 +102,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!application.state().online(), 20000);
         QCOMPARE(application.window().statusPanel(), QStringLiteral("Not connected"));
         QCOMPARE(application.window().linePanel(), QStringLiteral("Offline"));
-        QVERIFY(screenText(application.window().terminal()).contains("Disconnected"));
+        QVERIFY(pageText(application.window().terminal()).contains("Disconnected"));
     }
 
     // Exit while online asks first; Cancel keeps the session, OK hangs up.
@@ -151,10 +144,9 @@ private slots:
         Application application;
         application.setPrompt(&prompt);
         application.start({QStringLiteral("-TCP"), QStringLiteral("127.0.0.1"), QString::number(unused)});
+        QTRY_VERIFY_WITH_TIMEOUT(pageText(application.window().terminal()).contains("Winsock Error"), 20000);
         QTRY_VERIFY_WITH_TIMEOUT(
-            screenText(application.window().terminal()).contains("Winsock Error"), 20000);
-        QTRY_VERIFY_WITH_TIMEOUT(
-            screenText(application.window().terminal()).contains("Port has been closed"), 20000);
+            pageText(application.window().terminal()).contains("Port has been closed"), 20000);
         QVERIFY(!application.state().online());
         QVERIFY(!application.port().isOpen());
     }
@@ -172,7 +164,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(application.state().online(), 20000);
         TMainform &window = application.window();
         // A long path runs over into the next line.
-        const QString screen = screenText(window.terminal()).remove(QLatin1Char('\n'));
+        const QString screen = pageText(window.terminal()).remove(QLatin1Char('\n'));
         QVERIFY2(
             screen.contains(QStringLiteral("Connected to COM %1  9600").arg(pty.near())), qPrintable(screen));
         QCOMPARE(application.port().serialSettings().baud, 9600);
@@ -180,7 +172,7 @@ private slots:
         far.setPortName(pty.far());
         QVERIFY(far.open(QIODevice::ReadWrite));
         far.write("from the device\r\n");
-        QTRY_VERIFY_WITH_TIMEOUT(screenText(window.terminal()).contains("from the device"), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(pageText(window.terminal()).contains("from the device"), 20000);
         window.terminal()->setFocus();
         QTest::keyClicks(window.terminal(), QStringLiteral("at"));
         QByteArray got;

@@ -7,6 +7,7 @@
 #include "shell/RecordingPrompt.h"
 #include "shell/main/Application.h"
 #include "support/LinePeers.h"
+#include "support/PageText.h"
 #include "support/RecordingHelp.h"
 
 // Phonebook entries started with -START in the real window: a telnet
@@ -18,13 +19,6 @@ class WindowTelnetTest : public QObject {
     RecordingPrompt prompt;
     RecordingHelp help;
 
-    static QString screenText(Terminal *terminal)
-    {
-        QString text;
-        for (int row = 0; row < terminal->pageHeight(); ++row)
-            text += terminal->lineText(terminal->firstVisibleLine() + row) + QLatin1Char('\n');
-        return text;
-    }
     static void addEntry(const QString &name, const QString &wmode, quint16 port)
     {
         TRecordStore phonebook(qEnvironmentVariable("TARNEX_HOME") + QStringLiteral("Phone.Dat"),
@@ -63,7 +57,7 @@ private slots:
         Application application;
         start(application, QStringLiteral("Board"));
         TMainform &window = application.window();
-        QTRY_VERIFY_WITH_TIMEOUT(screenText(window.terminal()).contains("Welcome to the board"), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(pageText(window.terminal()).contains("Welcome to the board"), 30000);
         QCOMPARE(window.windowTitle(), QStringLiteral("Tarnex 7.0  Board"));
         QCOMPARE(application.state().connectionKind(), ConnectionKind::TcpClient);
         // The entry's terminal emulation is in force.
@@ -71,7 +65,7 @@ private slots:
         window.terminal()->setFocus();
         QTest::keyClicks(window.terminal(), QStringLiteral("typed line"));
         QTest::keyClick(window.terminal(), Qt::Key_Return);
-        QTRY_VERIFY_WITH_TIMEOUT(screenText(window.terminal()).count("typed line") >= 1, 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(pageText(window.terminal()).count("typed line") >= 1, 30000);
         window.button(QStringLiteral("btnHang"))->click();
         QVERIFY(!application.port().isOpen());
         QCOMPARE(window.windowTitle(), QStringLiteral("Tarnex 7.0"));
@@ -97,7 +91,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(
             window.statusPanel().startsWith(QLatin1String("Connected to 127.0.0.1:")), 30000);
         telnet.write("hello tarnex\r");
-        QTRY_VERIFY_WITH_TIMEOUT(screenText(window.terminal()).contains("hello tarnex"), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(pageText(window.terminal()).contains("hello tarnex"), 30000);
         window.terminal()->setFocus();
         QTest::keyClicks(window.terminal(), QStringLiteral("hi caller"));
         QTRY_VERIFY_WITH_TIMEOUT(telnet.output().contains("hi caller"), 30000);
