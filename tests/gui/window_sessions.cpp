@@ -202,6 +202,10 @@ private slots:
     void signalsCloseWithoutAsking()
     {
         QFETCH(int, signalNumber);
+        TLog log;
+        SettingsStore store(SettingsFolders::fromEnvironment(), log, [](const QString &) {});
+        // A width no window has: the close writes the real one.
+        store.write(Setting::MainformW, 1);
         QProcess tarnex;
         tarnex.setProcessChannelMode(QProcess::ForwardedChannels);
         tarnex.start(qEnvironmentVariable("TARNEX_BUILD_DIR") + QStringLiteral("/shell/tarnex"),
@@ -213,6 +217,7 @@ private slots:
         QCOMPARE(tarnex.exitStatus(), QProcess::NormalExit);
         QCOMPARE(tarnex.exitCode(), 0);
         QTRY_COMPARE_WITH_TIMEOUT(peer->state(), QAbstractSocket::UnconnectedState, 20000);
+        QVERIFY(store.read(Setting::MainformW) > 1);
     }
 
     // --measure-startup starts as usual, closes the usual way and tells how long the start took.
