@@ -2,6 +2,7 @@
 
 #include "comms/ui/Terminal.h"
 #include "sessions/StartupCommand.h"
+#include "shell/ProgramDir.h"
 #include "shell/main/PostedMessage.h"
 
 #include <QAction>
@@ -18,6 +19,9 @@ Application::Application(QObject *parent)
     , helpViewer_(&window_)
     , lights_(&port_)
     , connect_(port_, state_, window_, lights_, log_)
+    , keyboard_(*window_.terminal(), port_, state_, settings_, log_, window_,
+          {[this](const QString &name) { return window_.entry(name); },
+              [this](const QString &name) { return window_.menu(name); }})
 {
     connect(&lights_, &StatusLights::changed, &window_, [this](const StatusLights::State &lit) {
         window_.showLights(lit.dcd, lit.cts, lit.dsr, lit.rxd, lit.txd);
@@ -36,6 +40,10 @@ Application::Application(QObject *parent)
     helpEntry->setEnabled(true);
     connect(helpEntry, &QAction::triggered, this, [this] { help_->showHelp(HelpService::contents); });
     window_.setCloseQuery([this] { return closeQuery(); });
+    // Start-up: the keyboard options and the emulator, after the terminal options.
+    keyboard_.load(ProgramDir::resolve());
+    connect(&keyboard_, &KeyboardController::closeRequested, this,
+        [this] { postMessage(PostedMessage::MsgClose, 0); });
     clock_.setInterval(1000);
     connect(&clock_, &QTimer::timeout, this, &Application::tickClock);
     clock_.start();
@@ -150,6 +158,8 @@ bool Application::closeQuery()
     if (port_.isOpen())
         connect_.Hangup1Click();
     state_.setExiting(true);
+    // The keyboard options are written with the other settings at exit.
+    keyboard_.save();
     log_.write(QStringLiteral("Closing application"));
     return true;
 }

@@ -9,6 +9,7 @@
 #include "shell/settings/SettingsStore.h"
 #include "shell/ui/HelpViewer.h"
 #include "shell/ui/QtPrompt.h"
+#include "terminal/ui/KeyboardController.h"
 
 #include <QObject>
 #include <QStringList>
@@ -25,6 +26,7 @@ public:
 
     TMainform &window() { return window_; }
     Comport &port() { return port_; }
+    KeyboardController &keyboard() { return keyboard_; }
     SessionState &state() { return state_; }
     TLog &log() { return log_; }
     SettingsStore &settings() { return settings_; }
@@ -70,6 +72,7 @@ private:
     HelpService *help_ = &helpViewer_;
     StatusLights lights_;
     ConnectController connect_;
+    KeyboardController keyboard_;
     QTimer clock_;
     bool askBeforeClosing_ = true;
     QStringList arguments_;
