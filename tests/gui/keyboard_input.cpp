@@ -6,6 +6,8 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "comms/keyboard/DefaultKeyMap.h"
+#include "comms/ui/KeymapEditor.h"
 #include "comms/ui/Terminal.h"
 #include "shell/ProgramDir.h"
 #include "shell/RecordingPrompt.h"
@@ -81,6 +83,33 @@ private slots:
         QCOMPARE(emulator.emulation(), type);
         QCOMPARE(emulator.processExtended(), extended);
         QCOMPARE(emulator.processAll(), allKeys);
+    }
+
+    // Keyboard > Setup opens the editor on the key map; closing it sets the
+    // emulator up again from the settings.
+    void keymapEditorReappliesTheEmulator()
+    {
+        Application application;
+        application.settings().write(Setting::KeyEmu, QStringLiteral("ANSI"));
+        application.settings().write(Setting::Extended, true);
+        application.keyboard().load(ProgramDir::resolve());
+        TMainform &window = application.window();
+        window.show();
+        KeyEmu &emulator = window.terminal()->keyEmu();
+        emulator.setEnabled(false);
+        emulator.setProcessExtended(false);
+        emulator.setEmulation(QStringLiteral("VT52"));
+
+        window.entry(QStringLiteral("KeyboardSetup1"))->trigger();
+        auto *editor = window.findChild<KeymapEditor *>();
+        QVERIFY(editor);
+        QTRY_VERIFY(editor->isVisible());
+        QVERIFY(!emulator.isEnabled());
+        editor->close();
+        QVERIFY(emulator.isEnabled());
+        QVERIFY(emulator.processExtended());
+        QCOMPARE(emulator.emulation(), QStringLiteral("ANSI"));
+        QCOMPARE(emulator.mapFile(), DefaultKeyMap::pathIn(ProgramDir::resolve()));
     }
 
     // Enter under the translations: the bytes on the line, whether the
