@@ -103,9 +103,17 @@ void KeyboardController::addHotKeys()
         terminal_.setFocus();
         return false;
     });
-    hotKeys_.add(Qt::Key_F4, Qt::AltModifier, Phase::Release, [this](QWidget *, const QKeyEvent &) {
-        emit closeRequested();
-        return true;
+    // Alt+F4 acts on the release of F4, whether Alt is let go before or after it.
+    hotKeys_.add(Qt::Key_F4, Qt::AltModifier, Phase::Press, [this](QWidget *, const QKeyEvent &) {
+        altF4Down_ = true;
+        return false;
+    });
+    hotKeys_.add(Qt::Key_F4, Qt::NoModifier, Phase::Release, [this](QWidget *, const QKeyEvent &key) {
+        const bool close = altF4Down_ || key.modifiers().testFlag(Qt::AltModifier);
+        altF4Down_ = false;
+        if (close)
+            emit closeRequested();
+        return close;
     });
 }
 

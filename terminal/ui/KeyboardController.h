@@ -77,4 +77,5 @@ private:
     Menus menus_;
     HotKeys hotKeys_;
     KeyboardSettings settings_;
+    bool altF4Down_ = false;
 };
