@@ -1,9 +1,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include "comms/keyboard/DefaultKeyMap.h"
@@ -17,6 +19,26 @@
 // Keys from the window to the line: the emulator's set-up and its log,
 // carriage-return translation with and without echo, the echo entries,
 // keypad modes, and the hot keys F10 and Alt+F4.
+// Counts the presses of one key a widget receives.
+class KeySpy : public QObject {
+public:
+    explicit KeySpy(int key)
+        : key_(key)
+    { }
+    int presses = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == key_)
+            ++presses;
+        return false;
+    }
+
+private:
+    int key_;
+};
+
 class KeyboardInputTest : public QObject {
     Q_OBJECT
 
@@ -269,6 +291,26 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), window.terminal());
         QTest::keyClick(window.terminal(), Qt::Key_F10);
         QCOMPARE(online.received(10), QByteArray("\x1b[21~\x1b[21~"));
+        online.application().closeWithoutAsking();
+    }
+
+    // Pause holds a break on the line while the program goes on running,
+    // and the key still reaches the terminal.
+    void pauseSendsABreak()
+    {
+        OnlineWindow online;
+        QVERIFY(online.start(prompt));
+        Terminal *terminal = online.window().terminal();
+        focus(online.window(), terminal);
+        Comport &port = online.application().port();
+        bool heldMeanwhile = false;
+        QTimer::singleShot(100, this, [&] { heldMeanwhile = port.inBreak(); });
+        KeySpy spy(Qt::Key_Pause);
+        terminal->installEventFilter(&spy);
+        QTest::keyClick(terminal, Qt::Key_Pause);
+        QVERIFY(heldMeanwhile);
+        QVERIFY(!port.inBreak());
+        QCOMPARE(spy.presses, 1);
         online.application().closeWithoutAsking();
     }
 
