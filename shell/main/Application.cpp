@@ -53,6 +53,9 @@ Application::Application(QObject *parent)
     , lights_(&port_)
     , phonebook_(QStringLiteral("Phone.Dat"), PhonebookEntry::fields(), PhonebookEntry::keyField())
     , forwarders_(std::make_unique<Forwarders>(*this))
+    , keyboard_(*window_.terminal(), port_, state_, settings_, log_, window_,
+          {[this](const QString &name) { return window_.entry(name); },
+              [this](const QString &name) { return window_.menu(name); }})
 {
     connect_ = std::make_unique<ConnectController>(
         SessionParts{port_, state_, window_, lights_, log_, *forwarders_, *forwarders_, engine_.options()});
@@ -91,10 +94,11 @@ void Application::create()
     log_.write(QStringLiteral("Lists Created"));
     // The terminal font is bundled and loaded for this process only; nothing
     // is copied into a system folder.
-    window_.terminal()->keyEmu().setMapFile(programDir_ + QStringLiteral("Keybrd.ini"));
     state_.setOnline(false);
     log_.write(QStringLiteral("Entering TermFont"));
     loadFlatSettings();
+    // The keyboard options and the emulator, on the map file in the program folder.
+    keyboard_.load(programDir_);
     log_.write(QStringLiteral("Setting sound dir to: ") + directories_.sounds);
     phonebook_.setFileName(directories_.phonebook + QStringLiteral("Phone.Dat"));
     // The port-name table is opened here by the port naming controller.
@@ -134,6 +138,7 @@ void Application::saveFlatSettings()
     settings_.write(Setting::MainformH, frame.height());
     settings_.write(Setting::WindowState, window_.isMaximized() ? 2 : window_.isMinimized() ? 1 : 0);
     directories_.save(settings_);
+    keyboard_.save();
 }
 
 void Application::wireSession()
@@ -170,6 +175,8 @@ void Application::wireSession()
     connect(&window_, &TMainform::exitClicked, this, &Application::exitClicked);
     window_.setCloseQuery([this] { return closeQuery(); });
     connect(&window_, &TMainform::closed, this, &Application::closeForm);
+    connect(&keyboard_, &KeyboardController::closeRequested, this,
+        [this] { postMessage(PostedMessage::MsgClose, 0); });
     clock_.setInterval(1000);
     connect(&clock_, &QTimer::timeout, this, &Application::tickClock);
     clock_.start();

@@ -17,6 +17,7 @@
 #include "shell/settings/SettingsStore.h"
 #include "shell/ui/HelpViewer.h"
 #include "shell/ui/QtPrompt.h"
+#include "terminal/ui/KeyboardController.h"
 
 #include <QObject>
 #include <QStringList>
@@ -32,6 +33,7 @@ public:
 
     TMainform &window() { return window_; }
     Comport &port() { return port_; }
+    KeyboardController &keyboard() { return keyboard_; }
     SessionState &state() { return state_; }
     TLog &log() { return log_; }
     SettingsStore &settings() { return settings_; }
@@ -109,6 +111,7 @@ private:
     Directories directories_;
     AliasList aliases_;
     SessionIcons icons_;
+    KeyboardController keyboard_;
     QTimer clock_;
     bool askBeforeClosing_ = true;
     bool closed_ = false;
