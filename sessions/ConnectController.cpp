@@ -2,6 +2,7 @@
 
 #include "comms/line/Comport.h"
 #include "comms/line/StatusLights.h"
+#include "sessions/LoggingOptions.h"
 #include "sessions/SessionState.h"
 #include "shell/MainView.h"
 #include "shell/TLog.h"
@@ -12,14 +13,15 @@ const QString title = QStringLiteral("Tarnex 7.0");
 
 } // namespace
 
-ConnectController::ConnectController(
-    Comport &port, SessionState &state, MainView &view, StatusLights &lights, TLog &log, QObject *parent)
+ConnectController::ConnectController(Comport &port, SessionState &state, MainView &view, StatusLights &lights,
+    TLog &log, LoggingOptions &logging, QObject *parent)
     : QObject(parent)
     , port_(port)
     , state_(state)
     , view_(view)
     , lights_(lights)
     , log_(log)
+    , logging_(logging)
 {
     closePortTimer_.setSingleShot(true);
     closePortTimer_.setInterval(closePortDelayMs);
@@ -49,6 +51,7 @@ ConnectController::ConnectController(
 
 bool ConnectController::openDirect(const LineSpec &line)
 {
+    logging_.StopLogging();
     port_.close();
     port_.setDeviceLayer(DeviceLayer::Serial);
     if (line.device.isEmpty())
@@ -62,6 +65,7 @@ bool ConnectController::openDirect(const LineSpec &line)
         log_.write(QStringLiteral("Open failed: ") + error.message());
         return false;
     }
+    logging_.StartLogging();
     view_.setTerminalActive(true);
     state_.setOnline(true);
     const QString name = line.device.isEmpty() ? QString::number(line.comNumber) : line.device;
@@ -83,6 +87,7 @@ void ConnectController::Postopen()
 
 void ConnectController::DoAttempt(const QString &address, const QString &port)
 {
+    logging_.StopLogging();
     port_.close();
     port_.setDeviceLayer(DeviceLayer::Socket);
     port_.setSocketMode(SocketMode::Client);
@@ -96,6 +101,7 @@ void ConnectController::DoAttempt(const QString &address, const QString &port)
         log_.write(error.message());
         return;
     }
+    logging_.StartLogging();
     state_.setOnline(true);
     view_.setTerminalActive(true);
     state_.setConnectionKind(ConnectionKind::TcpClient);
@@ -129,6 +135,7 @@ void ConnectController::disconnected()
             && kind != ConnectionKind::Direct))
         return;
     lights_.setDcd(false);
+    logging_.StopLogging();
     view_.setStatusPanel(QStringLiteral("Not connected"));
     view_.setLinePanel(QStringLiteral("Offline"));
     view_.DisplayTerm(QStringLiteral("\r\nDisconnected"));
@@ -164,6 +171,7 @@ void ConnectController::Hangup1Click()
     view_.setCaption(title);
     log_.write(QStringLiteral("pConType=%1").arg(int(state_.connectionKind())));
     Shutofflights();
+    logging_.StopLogging();
     port_.close();
     log_.write(QStringLiteral("Port closed"));
     view_.setLinePanel(QStringLiteral("Offline"));

@@ -9,6 +9,7 @@
 #include <vector>
 
 class Comport;
+class LoggingOptions;
 class MainView;
 class StatusLights;
 class SessionState;
@@ -21,7 +22,7 @@ class ConnectController : public QObject {
     Q_OBJECT
 public:
     ConnectController(Comport &port, SessionState &state, MainView &view, StatusLights &lights, TLog &log,
-        QObject *parent = nullptr);
+        LoggingOptions &logging, QObject *parent = nullptr);
 
     // A serial port opened from the command line (a COM number or a device
     // path); false when it cannot be opened (the reason is in the log).
@@ -54,6 +55,7 @@ private:
     MainView &view_;
     StatusLights &lights_;
     TLog &log_;
+    LoggingOptions &logging_;
     QTimer closePortTimer_;
     std::vector<HandlerRegistration> handlers_;
 };
