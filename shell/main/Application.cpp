@@ -2,7 +2,9 @@
 
 #include "comms/ui/Terminal.h"
 #include "sessions/StartupCommand.h"
+#include "shell/ProgramDir.h"
 #include "shell/main/PostedMessage.h"
+#include "terminal/KeyboardSettings.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -14,11 +16,20 @@ Application::Application(QObject *parent)
     , log_(QString())
     , settings_(
           SettingsFolders::fromEnvironment(), log_, [this](const QString &text) { prompt_->warning(text); })
+    , programDir_(ProgramDir::resolve())
+    , logging_(log_, port_, programDir_)
     , qtPrompt_(&window_)
     , helpViewer_(&window_)
     , lights_(&port_)
-    , connect_(port_, state_, window_, lights_, log_)
+    , connect_(port_, state_, window_, lights_, log_, logging_)
+    // The keyboard options as stored, until the keyboard controller hands over its own.
+    , menus_(window_, logging_, port_, launcher_, [this] { return KeyboardSettings::load(settings_); })
 {
+    // The start's share of loading the flat settings; the application log's
+    // switch is read before its first line.
+    menus_.load(settings_);
+    log_.write(QStringLiteral("Current Dir=") + programDir_);
+    connect(&menus_, &ShellMenus::helpRequested, this, [this](int context) { help_->showHelp(context); });
     connect(&lights_, &StatusLights::changed, &window_, [this](const StatusLights::State &lit) {
         window_.showLights(lit.dcd, lit.cts, lit.dsr, lit.rxd, lit.txd);
     });
@@ -151,5 +162,7 @@ bool Application::closeQuery()
         connect_.Hangup1Click();
     state_.setExiting(true);
     log_.write(QStringLiteral("Closing application"));
+    // The close's share of saving the flat settings.
+    menus_.save(settings_);
     return true;
 }

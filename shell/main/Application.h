@@ -3,10 +3,13 @@
 #include "comms/line/Comport.h"
 #include "comms/line/StatusLights.h"
 #include "sessions/ConnectController.h"
+#include "sessions/LoggingOptions.h"
 #include "sessions/SessionState.h"
 #include "shell/TLog.h"
 #include "shell/main/Mainform.h"
+#include "shell/main/ShellMenus.h"
 #include "shell/settings/SettingsStore.h"
+#include "shell/ui/DesktopLauncher.h"
 #include "shell/ui/HelpViewer.h"
 #include "shell/ui/QtPrompt.h"
 
@@ -28,6 +31,8 @@ public:
     SessionState &state() { return state_; }
     TLog &log() { return log_; }
     SettingsStore &settings() { return settings_; }
+    LoggingOptions &logging() { return logging_; }
+    ShellMenus &menus() { return menus_; }
     HelpService &help() { return *help_; }
     // Tests record the help contexts asked for.
     void setHelp(HelpService *help) { help_ = help; }
@@ -62,6 +67,8 @@ private:
     TLog log_;
     SettingsStore settings_;
     Comport port_;
+    QString programDir_;
+    LoggingOptions logging_;
     SessionState state_;
     TMainform window_;
     QtPrompt qtPrompt_;
@@ -70,6 +77,8 @@ private:
     HelpService *help_ = &helpViewer_;
     StatusLights lights_;
     ConnectController connect_;
+    DesktopLauncher launcher_;
+    ShellMenus menus_;
     QTimer clock_;
     bool askBeforeClosing_ = true;
     QStringList arguments_;
