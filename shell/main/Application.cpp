@@ -27,8 +27,9 @@ Application::Application(QObject *parent)
 {
     // The start's share of loading the flat settings; the application log's
     // switch is read before its first line.
-    menus_.load(settings_);
+    logging_.load(settings_);
     log_.write(QStringLiteral("Current Dir=") + programDir_);
+    menus_.load(settings_);
     connect(&menus_, &ShellMenus::helpRequested, this, [this](int context) { help_->showHelp(context); });
     connect(&lights_, &StatusLights::changed, &window_, [this](const StatusLights::State &lit) {
         window_.showLights(lit.dcd, lit.cts, lit.dsr, lit.rxd, lit.txd);
@@ -163,6 +164,7 @@ bool Application::closeQuery()
     state_.setExiting(true);
     log_.write(QStringLiteral("Closing application"));
     // The close's share of saving the flat settings.
+    logging_.save(settings_);
     menus_.save(settings_);
     return true;
 }

@@ -50,7 +50,6 @@ ShellMenus::ShellMenus(TMainform &window, LoggingOptions &logging, Comport &port
 
 void ShellMenus::load(SettingsStore &store)
 {
-    logging_.load(store);
     window_.entry(QStringLiteral("ApplicationLogging1"))->setChecked(logging_.applicationLogging());
     window_.entry(QStringLiteral("ProtocolLogging1"))->setChecked(logging_.protocolLogging());
     window_.entry(QStringLiteral("ComportLogging1"))->setChecked(logging_.comportLogging());
@@ -60,7 +59,6 @@ void ShellMenus::load(SettingsStore &store)
 
 void ShellMenus::save(SettingsStore &store) const
 {
-    logging_.save(store);
     store.write(Setting::ShowComStat, window_.entry(QStringLiteral("ShowComStat1"))->isChecked());
     store.write(Setting::ShowHint, window_.entry(QStringLiteral("ShowHints1"))->isChecked());
 }

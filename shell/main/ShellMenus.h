@@ -23,8 +23,9 @@ public:
     ShellMenus(TMainform &window, LoggingOptions &logging, Comport &port, DocumentLauncher &launcher,
         KeyboardSource keyboard, QObject *parent = nullptr);
 
-    // Reads the logging flags, ShowComStat and SHowHint and shows them.
+    // Shows the logging switches (loaded already) and reads ShowComStat and SHowHint.
     void load(SettingsStore &store);
+    // Writes ShowComStat and SHowHint.
     void save(SettingsStore &store) const;
 
     void setShowComStat(bool show);

@@ -18,7 +18,7 @@ QString pick(const QStringList &names, int index)
 
 } // namespace
 
-StatusRows statusReport(const Comport &port, Terminal &terminal, const KeyboardSettings &keyboard)
+QList<StatusLine> statusReport(const Comport &port, Terminal &terminal, const KeyboardSettings &keyboard)
 {
     const SerialSettings &serial = port.serialSettings();
     const KeyEmu &keys = terminal.keyEmu();
@@ -53,7 +53,7 @@ StatusRows statusReport(const Comport &port, Terminal &terminal, const KeyboardS
                      QStringLiteral("Both")},
                 int(serial.softwareFlow))},
         // A heading over the four hardware flow bits.
-        {QStringLiteral("Hardware Flow Control"), QString()},
+        {QStringLiteral("Hardware Flow Control"), QString(), true},
         {QStringLiteral("Use DTR"), hardware(HardwareFlow::UseDtr)},
         {QStringLiteral("Use RTS"), hardware(HardwareFlow::UseRts)},
         {QStringLiteral("Require DSR"), hardware(HardwareFlow::RequireDsr)},

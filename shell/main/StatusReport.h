@@ -1,8 +1,6 @@
 #pragma once
 
-#include <QList>
-#include <QPair>
-#include <QString>
+#include "shell/ui/StatusWindow.h"
 
 class Comport;
 class Terminal;
@@ -10,6 +8,4 @@ struct KeyboardSettings;
 
 // The lines of the "Status" window: each caption with its value, read from
 // the port, the terminal and its keyboard emulator, and the keyboard options.
-using StatusRows = QList<QPair<QString, QString>>;
-
-StatusRows statusReport(const Comport &port, Terminal &terminal, const KeyboardSettings &keyboard);
+QList<StatusLine> statusReport(const Comport &port, Terminal &terminal, const KeyboardSettings &keyboard);

@@ -2,15 +2,22 @@
 
 #include <QDialog>
 #include <QList>
-#include <QPair>
+
+// One line of the status window: a caption and its value, or a heading.
+struct StatusLine {
+    QString caption;
+    QString value;
+    bool heading = false;
+
+    bool operator==(const StatusLine &) const = default;
+};
 
 // "Status": the line and terminal settings, a caption and its value on each
-// line; a line without a value heads the lines below it. Modal, closed by
-// its button.
+// line, in two columns. Modal, closed by its button.
 class StatusWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit StatusWindow(const QList<QPair<QString, QString>> &rows, QWidget *parent = nullptr);
+    explicit StatusWindow(const QList<StatusLine> &lines, QWidget *parent = nullptr);
 
     // The value shown beside a caption, for tests.
     QString value(const QString &caption) const;

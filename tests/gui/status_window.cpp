@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -105,9 +106,13 @@ private slots:
         port.setParity(number);
         Terminal terminal;
         terminal.termemu().setEmulation(number);
-        const StatusRows rows = statusReport(port, terminal, KeyboardSettings());
-        QVERIFY(rows.contains(qMakePair(QStringLiteral("Terminal Emulation"), emulation)));
-        QVERIFY(rows.contains(qMakePair(QStringLiteral("Parity"), parity)));
+        const QList<StatusLine> lines = statusReport(port, terminal, KeyboardSettings());
+        QVERIFY(lines.contains(StatusLine{QStringLiteral("Terminal Emulation"), emulation}));
+        QVERIFY(lines.contains(StatusLine{QStringLiteral("Parity"), parity}));
+        // No keyboard emulation chosen yet: an empty value, still a caption line.
+        QVERIFY(lines.contains(StatusLine{QStringLiteral("Keyboard Emulation"), QString()}));
+        StatusWindow window(lines);
+        QVERIFY(window.findChild<QLabel *>(QStringLiteral("Keyboard Emulation")));
     }
 };
 

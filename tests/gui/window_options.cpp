@@ -153,12 +153,17 @@ private slots:
         again.closeWithoutAsking();
     }
 
-    // The application and protocol logging entries act at once and are
-    // checked as the stored switches say.
+    // The log starts with the program folder; the application and protocol
+    // logging entries act at once and are checked as the stored switches say.
     void loggingEntries()
     {
         {
+            QFile::remove(ProgramDir::resolve() + QStringLiteral("tarnexlog.txt"));
             Application application;
+            const QByteArray firstLine
+                = contents(ProgramDir::resolve() + QStringLiteral("tarnexlog.txt")).split('\n').first();
+            QVERIFY2(
+                firstLine.endsWith("Current Dir=" + ProgramDir::resolve().toUtf8()), firstLine.constData());
             QVERIFY(entry(application, "ApplicationLogging1")->isChecked());
             QVERIFY(!entry(application, "ProtocolLogging1")->isChecked());
             entry(application, "ApplicationLogging1")->trigger();
