@@ -158,6 +158,16 @@ private slots:
         QCOMPARE(editorHelp.size(), 1);
     }
 
+    // There is no maker's site: the web page entry opens the README, which
+    // must be there for a program run from its build folder.
+    void companySiteIsTheReadme()
+    {
+        const QUrl site = ShellMenus::companySite();
+        QVERIFY(site.isLocalFile());
+        QVERIFY2(QFile::exists(site.toLocalFile()), qPrintable(site.toString()));
+        QVERIFY(read(site.toLocalFile()).startsWith(QStringLiteral("# Tarnex")));
+    }
+
     void helpMenuOpensContents()
     {
         RecordingHelp help;
