@@ -5,6 +5,7 @@
 #include "comms/line/StatusLights.h"
 #include "comms/transfer/TransferTypes.h"
 #include "sessions/HostLookup.h"
+#include "sessions/LoggingOptions.h"
 #include "sessions/SessionState.h"
 #include "shell/MainView.h"
 #include "shell/TLog.h"
@@ -63,6 +64,7 @@ ConnectController::ConnectController(SessionParts parts, QObject *parent)
 bool ConnectController::openDirect(const LineSpec &line)
 {
     Comport &port = parts_.port;
+    parts_.logging.StopLogging();
     port.close();
     port.setDeviceLayer(DeviceLayer::Serial);
     if (line.device.isEmpty())
@@ -76,6 +78,7 @@ bool ConnectController::openDirect(const LineSpec &line)
         parts_.log.write(QStringLiteral("Open failed: ") + error.message());
         return false;
     }
+    parts_.logging.StartLogging();
     parts_.view.setTerminalActive(true);
     parts_.state.setOnline(true);
     const QString name = line.device.isEmpty() ? QString::number(line.comNumber) : line.device;
@@ -116,6 +119,7 @@ void ConnectController::DoDialer()
 void ConnectController::dialTcpClient()
 {
     const PhonebookEntry &entry = parts_.state.currentEntry();
+    parts_.logging.StopLogging();
     startupScript_ = entry.get(PhoneField::Script);
     parts_.port.close();
     parts_.port.setSocketAddress(QStringLiteral("0"));
@@ -138,6 +142,7 @@ void ConnectController::dialTcpServer()
 {
     const PhonebookEntry &entry = parts_.state.currentEntry();
     Comport &port = parts_.port;
+    parts_.logging.StopLogging();
     port.close();
     parts_.view.setTerminalActive(true);
     const QString address = entry.get(PhoneField::Wip);
@@ -154,6 +159,7 @@ void ConnectController::dialTcpServer()
         parts_.view.setTerminalActive(false);
         return;
     }
+    parts_.logging.StartLogging();
     parts_.state.setConnectionKind(ConnectionKind::TcpServer);
     parts_.view.DisplayTerm(QStringLiteral("\r\nWaiting for connect on: %1:%2").arg(address, service));
     parts_.state.setOnline(true);
@@ -174,6 +180,7 @@ void ConnectController::Showcant()
 void ConnectController::DoAttempt(const QString &address, const QString &service)
 {
     Comport &port = parts_.port;
+    parts_.logging.StopLogging();
     port.close();
     port.setDeviceLayer(DeviceLayer::Socket);
     port.setSocketMode(SocketMode::Client);
@@ -187,6 +194,7 @@ void ConnectController::DoAttempt(const QString &address, const QString &service
         parts_.log.write(error.message());
         return;
     }
+    parts_.logging.StartLogging();
     parts_.state.setOnline(true);
     parts_.view.setTerminalActive(true);
     parts_.state.setConnectionKind(ConnectionKind::TcpClient);
@@ -266,6 +274,7 @@ void ConnectController::Hangup1Click()
     log.write(QStringLiteral("pConType=%1").arg(int(parts_.state.connectionKind())));
     // A running transfer or script is stopped here by its controller.
     RemoveTriggers();
+    parts_.logging.StopLogging();
     Shutofflights();
     parts_.port.close();
     log.write(QStringLiteral("Port closed"));

@@ -11,6 +11,7 @@
 
 class Comport;
 class HostLookup;
+class LoggingOptions;
 class MainView;
 class StatusLights;
 class SessionState;
@@ -30,6 +31,9 @@ struct SessionParts {
     // The transfer options whose abort-on-carrier-loss a TCP or direct
     // connection switches off while it lasts.
     ProtocolOptions &protocol;
+    // The port log and trace, started with a connection and written out
+    // when it ends.
+    LoggingOptions &logging;
 };
 
 // Brings direct serial and TCP connections up and takes them down, and

@@ -3,6 +3,7 @@
 
 #include "comms/line/Comport.h"
 #include "comms/line/StatusLights.h"
+#include "sessions/LoggingOptions.h"
 #include "sessions/SessionState.h"
 #include "shell/MainView.h"
 #include "shell/TLog.h"
@@ -70,6 +71,7 @@ void ConnectController::disconnected()
         return;
     // A running transfer is cancelled here by the transfer controller.
     parts_.lights.setDcd(false);
+    parts_.logging.StopLogging();
     parts_.view.setStatusPanel(QStringLiteral("Not connected"));
     parts_.view.setLinePanel(QStringLiteral("Offline"));
     parts_.view.DisplayTerm(QStringLiteral("\r\nDisconnected"));
@@ -83,6 +85,7 @@ void ConnectController::disconnected()
 void ConnectController::socketError(int code)
 {
     parts_.view.DisplayTerm(QStringLiteral("Winsock Error %1").arg(code));
+    parts_.logging.StopLogging();
     closePortTimer_.start();
 }
 

@@ -58,7 +58,9 @@ KeymapEditor::KeymapEditor(const QString &mapPath, QWidget *parent)
                                   "An empty field leaves the key to the terminal."),
             this));
 
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Close, this);
+    auto *buttons = new QDialogButtonBox(
+        QDialogButtonBox::Save | QDialogButtonBox::Close | QDialogButtonBox::Help, this);
+    connect(buttons, &QDialogButtonBox::helpRequested, this, &KeymapEditor::helpRequested);
     connect(buttons->button(QDialogButtonBox::Save), &QPushButton::clicked, this, [this] {
         if (save())
             accept();

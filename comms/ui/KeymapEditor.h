@@ -27,6 +27,10 @@ public:
 public slots:
     bool save();
 
+signals:
+    // The Help button was pressed.
+    void helpRequested();
+
 protected:
     void reject() override;
 

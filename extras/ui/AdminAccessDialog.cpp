@@ -12,8 +12,9 @@ AdminAccessDialog::AdminAccessDialog(QWidget *parent)
     setWindowTitle(QStringLiteral("Admin Access"));
     m_password->setObjectName(QStringLiteral("password"));
     m_password->setEchoMode(QLineEdit::Password);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Help, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::helpRequested, this, &AdminAccessDialog::helpRequested);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Enter admin password"), this));

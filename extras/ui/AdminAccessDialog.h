@@ -12,6 +12,10 @@ public:
 
     QString password() const;
 
+signals:
+    // The Help button was pressed.
+    void helpRequested();
+
 private:
     QLineEdit *m_password;
 };

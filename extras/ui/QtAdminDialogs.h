@@ -1,6 +1,7 @@
 #pragma once
 
 #include "extras/AdminDialogs.h"
+#include "shell/HelpService.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -16,6 +17,10 @@ public:
     std::optional<AdminPasswordFields> askNewAdminPassword(
         const std::function<bool(const AdminPasswordFields &)> &accept) override;
 
+    // The dialogs' Help buttons open their pages here.
+    void setHelp(HelpService *help) { m_help = help; }
+
 private:
     QPointer<QWidget> m_parent;
+    HelpService *m_help = nullptr;
 };

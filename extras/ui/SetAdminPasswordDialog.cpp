@@ -39,6 +39,8 @@ SetAdminPasswordDialog::SetAdminPasswordDialog(Check check, QWidget *parent)
     ok->setObjectName(QStringLiteral("ok"));
     ok->setDefault(true);
     buttons->addButton(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cancel"));
+    buttons->addButton(QDialogButtonBox::Help);
+    connect(buttons, &QDialogButtonBox::helpRequested, this, &SetAdminPasswordDialog::helpRequested);
     connect(buttons, &QDialogButtonBox::accepted, this, &SetAdminPasswordDialog::okClicked);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 

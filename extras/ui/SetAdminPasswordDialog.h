@@ -16,6 +16,10 @@ public:
 
     AdminPasswordFields fields() const;
 
+signals:
+    // The Help button was pressed.
+    void helpRequested();
+
 private:
     void okClicked();
 

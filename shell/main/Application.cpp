@@ -11,7 +11,10 @@
 
 // The controllers keep these for the whole run, while tests may put a
 // recording prompt or a scripted look-up in place of the dialogs.
-class Application::Forwarders : public UserPrompt, public HostLookup, public AdminDialogs {
+class Application::Forwarders : public UserPrompt,
+                                public HostLookup,
+                                public AdminDialogs,
+                                public HelpService {
 public:
     explicit Forwarders(Application &app)
         : app_(app)
@@ -29,6 +32,7 @@ public:
         return app_.prompt_->chooseFiles(request);
     }
     std::optional<QString> Lookup(const QString &host) override { return app_.lookup_->Lookup(host); }
+    void showHelp(int context) override { app_.help_->showHelp(context); }
     QString askAdminPassword() override { return app_.adminDialogs_->askAdminPassword(); }
     std::optional<AdminPasswordFields> askNewAdminPassword(
         const std::function<bool(const AdminPasswordFields &)> &accept) override
@@ -46,6 +50,7 @@ Application::Application(QObject *parent)
     , settings_(
           SettingsFolders::fromEnvironment(), log_, [this](const QString &text) { prompt_->warning(text); })
     , programDir_(ProgramDir::resolve())
+    , logging_(log_, port_, programDir_)
     , qtPrompt_(&window_)
     , helpViewer_(&window_)
     , lookform_(&window_)
@@ -56,9 +61,12 @@ Application::Application(QObject *parent)
     , keyboard_(*window_.terminal(), port_, state_, settings_, log_, window_,
           {[this](const QString &name) { return window_.entry(name); },
               [this](const QString &name) { return window_.menu(name); }})
+    , menus_(window_, logging_, port_, launcher_, [this] { return keyboard_.settings(); })
 {
-    connect_ = std::make_unique<ConnectController>(
-        SessionParts{port_, state_, window_, lights_, log_, *forwarders_, *forwarders_, engine_.options()});
+    // Nothing is logged before the application log's switch is read.
+    log_.setEnabled(false);
+    connect_ = std::make_unique<ConnectController>(SessionParts{
+        port_, state_, window_, lights_, log_, *forwarders_, *forwarders_, engine_.options(), logging_});
     adminLock_ = std::make_unique<AdminLock>(settings_, *forwarders_, *forwarders_, log_);
     wireSession();
 }
@@ -76,14 +84,14 @@ void Application::create()
     // Files dropped on the window are taken by the batch upload list.
     if (QFile::exists(programDir_ + QStringLiteral("alias.ini")))
         aliases_.load(programDir_ + QStringLiteral("alias.ini"));
-    // Decided before the log has a file, so a log switched off is never touched.
-    log_.setEnabled(settings_.read(Setting::AppLog));
-    log_.setFileName(programDir_ + QStringLiteral("tarnexlog.txt"));
+    // The log's switch is read before its first line, so a log switched off
+    // is never touched; the protocol history and the port's log follow
+    // their own switches.
     log_.setAppend(false);
     log_.setDateStamp(true);
     log_.setTimeStamp(true);
+    logging_.load(settings_);
     log_.write(QStringLiteral("Current Dir=") + programDir_);
-    // Protocol logging is taken up by the logging options.
     log_.write(QStringLiteral("Loading Icons"));
     if (!icons_.LoadIcons(programDir_ + QStringLiteral("Icons"))) {
         log_.write(QStringLiteral("Error loading icons"));
@@ -125,6 +133,7 @@ void Application::loadFlatSettings()
     window_.setGeometry(left, top, width, height);
     if (settings_.read(Setting::WindowState) == 2)
         window_.setWindowState(Qt::WindowMaximized);
+    menus_.load(settings_);
     directories_ = Directories::load(
         settings_, programDir_, [this](const QString &text) { prompt_->information(text); });
 }
@@ -139,10 +148,16 @@ void Application::saveFlatSettings()
     settings_.write(Setting::WindowState, window_.isMaximized() ? 2 : window_.isMinimized() ? 1 : 0);
     directories_.save(settings_);
     keyboard_.save();
+    logging_.save(settings_);
+    menus_.save(settings_);
 }
 
 void Application::wireSession()
 {
+    qtAdminDialogs_.setHelp(forwarders_.get());
+    connect(&keyboard_, &KeyboardController::helpRequested, this,
+        [this](int context) { help_->showHelp(context); });
+    connect(&menus_, &ShellMenus::helpRequested, this, [this](int context) { help_->showHelp(context); });
     connect(&lights_, &StatusLights::changed, &window_, [this](const StatusLights::State &lit) {
         window_.showLights(lit.dcd, lit.cts, lit.dsr, lit.rxd, lit.txd);
     });

@@ -9,12 +9,15 @@
 #include "extras/ui/QtAdminDialogs.h"
 #include "extras/ui/SessionIcons.h"
 #include "sessions/ConnectController.h"
+#include "sessions/LoggingOptions.h"
 #include "sessions/SessionState.h"
 #include "sessions/store/RecordStore.h"
 #include "sessions/ui/TLookform.h"
 #include "shell/TLog.h"
 #include "shell/main/Mainform.h"
+#include "shell/main/ShellMenus.h"
 #include "shell/settings/SettingsStore.h"
+#include "shell/ui/DesktopLauncher.h"
 #include "shell/ui/HelpViewer.h"
 #include "shell/ui/QtPrompt.h"
 #include "terminal/ui/KeyboardController.h"
@@ -43,6 +46,8 @@ public:
     const AliasList &aliases() const { return aliases_; }
     const SessionIcons &icons() const { return icons_; }
     QString programDir() const { return programDir_; }
+    LoggingOptions &logging() { return logging_; }
+    ShellMenus &menus() { return menus_; }
     UserPrompt &prompt() { return *prompt_; }
     // Tests put a recording prompt in place of the dialogs.
     void setPrompt(UserPrompt *prompt) { prompt_ = prompt; }
@@ -93,6 +98,7 @@ private:
     QString programDir_;
     Comport port_;
     ProtocolEngine engine_;
+    LoggingOptions logging_;
     SessionState state_;
     TMainform window_;
     QtPrompt qtPrompt_;
@@ -112,6 +118,8 @@ private:
     AliasList aliases_;
     SessionIcons icons_;
     KeyboardController keyboard_;
+    DesktopLauncher launcher_;
+    ShellMenus menus_;
     QTimer clock_;
     bool askBeforeClosing_ = true;
     bool closed_ = false;

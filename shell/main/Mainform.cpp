@@ -333,6 +333,16 @@ void TMainform::Setcaptions(bool doorway)
             QString::fromLatin1(doorway ? toolButtons[i].doorwayCaption : toolButtons[i].caption));
 }
 
+void TMainform::showStatusBar(bool show)
+{
+    QStatusBar *bar = statusBar();
+    if (bar->isVisibleTo(this) == show)
+        return;
+    const int height = bar->sizeHint().height();
+    bar->setVisible(show);
+    resize(width(), this->height() + (show ? height : -height));
+}
+
 void TMainform::closeEvent(QCloseEvent *event)
 {
     if (closeQuery_ && !closeQuery_()) {

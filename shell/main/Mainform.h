@@ -52,6 +52,9 @@ public:
     // Tool-bar captions without accelerators while doorway mode is on, so
     // Alt combinations reach the other side.
     void Setcaptions(bool doorway);
+    // Shows or hides the status bar; the window grows or shrinks by its
+    // height so the terminal keeps its size.
+    void showStatusBar(bool show);
 
     // Ends the close query: true lets the window close.
     void setCloseQuery(std::function<bool()> query) { closeQuery_ = std::move(query); }

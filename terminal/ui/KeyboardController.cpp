@@ -1,5 +1,7 @@
 #include "terminal/ui/KeyboardController.h"
 
+#include "shell/HelpService.h"
+
 #include "comms/keyboard/DefaultKeyMap.h"
 #include "comms/line/Comport.h"
 #include "comms/ui/KeymapEditor.h"
@@ -185,6 +187,8 @@ void KeyboardController::KeyboardSetup1Click()
 {
     auto *editor = new KeymapEditor(terminal_.keyEmu().mapFile(), terminal_.window());
     editor->setAttribute(Qt::WA_DeleteOnClose);
+    connect(editor, &KeymapEditor::helpRequested, this,
+        [this] { emit helpRequested(HelpService::keymapEditor); });
     connect(editor, &QDialog::finished, this, [this] {
         terminal_.keyEmu().setEnabled(false);
         terminal_.keyEmu().setEnabled(true);

@@ -59,6 +59,8 @@ signals:
     void typed(char character);
     // Alt+F4 was released: the window should close the usual way.
     void closeRequested();
+    // The Keymap Editor's Help button.
+    void helpRequested(int context);
 
 private:
     bool typedChar(char character);

@@ -88,6 +88,7 @@ private slots:
         log.setFileName(dir.filePath(QStringLiteral("log.txt")));
         log.setDateStamp(false);
         log.setTimeStamp(false);
+        log.setEnabled(true);
 
         application.keyboard().load(ProgramDir::resolve());
         const auto shown = [](bool on) { return on ? QStringLiteral("True") : QStringLiteral("False"); };

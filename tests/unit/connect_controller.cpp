@@ -9,6 +9,7 @@
 #include "comms/transfer/TransferTypes.h"
 #include "sessions/ConnectController.h"
 #include "sessions/HostLookup.h"
+#include "sessions/LoggingOptions.h"
 #include "sessions/SessionState.h"
 #include "sessions/StartupCommand.h"
 #include "sessions/StartupConnect.h"
@@ -36,7 +37,7 @@ class ConnectControllerTest : public QObject {
 
     struct Rig {
         QTemporaryDir dir;
-        TLog log{dir.filePath(QStringLiteral("log.txt"))};
+        TLog log;
         Comport port;
         SessionState state;
         RecordingView view;
@@ -44,13 +45,16 @@ class ConnectControllerTest : public QObject {
         ScriptedLookup lookup;
         RecordingPrompt prompt;
         ProtocolOptions protocol;
-        ConnectController connect{SessionParts{port, state, view, lights, log, lookup, prompt, protocol}};
+        // Also points the log at tarnexlog.txt in dir.
+        LoggingOptions logging{log, port, dir.path() + QLatin1Char('/')};
+        ConnectController connect{
+            SessionParts{port, state, view, lights, log, lookup, prompt, protocol, logging}};
         TRecordStore phonebook{
             dir.filePath(QStringLiteral("Phone.Dat")), PhonebookEntry::fields(), PhonebookEntry::keyField()};
 
         QString logText() const
         {
-            QFile file(dir.filePath(QStringLiteral("log.txt")));
+            QFile file(dir.filePath(QStringLiteral("tarnexlog.txt")));
             return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
         }
         void useEntry(const QString &name, const QString &contype, const QString &wmode, const QString &wip,
