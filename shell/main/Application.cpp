@@ -1,6 +1,7 @@
 #include "shell/main/Application.h"
 
 #include "comms/ui/Terminal.h"
+#include "extras/AdminLock.h"
 #include "sessions/StartupCommand.h"
 #include "shell/main/PostedMessage.h"
 
@@ -18,6 +19,9 @@ Application::Application(QObject *parent)
     , helpViewer_(&window_)
     , lights_(&port_)
     , connect_(port_, state_, window_, lights_, log_)
+    , adminDialogs_(&window_)
+    , termOptions_(window_, settings_, log_, *help_, keyboard_, fonts_,
+          [this] { return AdminLock(settings_, *prompt_, adminDialogs_, log_).AdminCheck(); })
 {
     connect(&lights_, &StatusLights::changed, &window_, [this](const StatusLights::State &lit) {
         window_.showLights(lit.dcd, lit.cts, lit.dsr, lit.rxd, lit.txd);
@@ -39,6 +43,9 @@ Application::Application(QObject *parent)
     clock_.setInterval(1000);
     connect(&clock_, &QTimer::timeout, this, &Application::tickClock);
     clock_.start();
+    // Start-up: the terminal options (the keyboard options and SetKeyEmulator join here).
+    termOptions_.GetTermFOnt();
+    termOptions_.SizeWindowToTerminal();
 }
 
 // The time since the connection came up, while online; offline the clock
@@ -142,7 +149,7 @@ void Application::carryOut(const StartupPlan &plan)
 bool Application::closeQuery()
 {
     log_.write(QStringLiteral("CloseQuery"));
-    if (askBeforeClosing_ && state_.online() && settings_.read(Setting::ConfirmH)
+    if (askBeforeClosing_ && state_.online() && termOptions_.options().confirmHangup
         && !prompt_->confirm(QStringLiteral("You are online! Are you sure you want to exit?"))) {
         window_.button(QStringLiteral("ExitBtn"))->setEnabled(true);
         return false;
@@ -151,5 +158,7 @@ bool Application::closeQuery()
         connect_.Hangup1Click();
     state_.setExiting(true);
     log_.write(QStringLiteral("Closing application"));
+    // Exit: the settings kept for the whole run are written.
+    termOptions_.SaveTermFont();
     return true;
 }

@@ -2,13 +2,17 @@
 
 #include "comms/line/Comport.h"
 #include "comms/line/StatusLights.h"
+#include "extras/ui/QtAdminDialogs.h"
 #include "sessions/ConnectController.h"
 #include "sessions/SessionState.h"
 #include "shell/TLog.h"
 #include "shell/main/Mainform.h"
+#include "shell/main/TermOptionsController.h"
 #include "shell/settings/SettingsStore.h"
 #include "shell/ui/HelpViewer.h"
 #include "shell/ui/QtPrompt.h"
+#include "terminal/KeyboardSettings.h"
+#include "terminal/ui/QtFontChooser.h"
 
 #include <QObject>
 #include <QStringList>
@@ -70,6 +74,10 @@ private:
     HelpService *help_ = &helpViewer_;
     StatusLights lights_;
     ConnectController connect_;
+    KeyboardSettings keyboard_;
+    QtFontChooser fonts_;
+    QtAdminDialogs adminDialogs_;
+    TermOptionsController termOptions_;
     QTimer clock_;
     bool askBeforeClosing_ = true;
     QStringList arguments_;
