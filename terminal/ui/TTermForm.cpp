@@ -65,6 +65,7 @@ TTermForm::TTermForm(QWidget *parent)
     connect(font, &QPushButton::clicked, this, &TTermForm::fontRequested);
     left->addWidget(font);
     auto *size = new QFormLayout;
+    size->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     rows_ = new QSpinBox(this);
     rows_->setObjectName(QStringLiteral("rows"));
     rows_->setRange(1, ScreenModel::BufferRows);
