@@ -16,6 +16,7 @@
 #include "shell/HelpService.h"
 #include "shell/RecordingPrompt.h"
 #include "shell/TLog.h"
+#include "shell/main/Application.h"
 #include "shell/main/Mainform.h"
 #include "shell/main/TermOptionsController.h"
 #include "shell/settings/SettingsStore.h"
@@ -160,6 +161,31 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         QVERIFY(terminal().width() >= 100 * terminal().charWidth());
         QVERIFY(terminal().height() >= 30 * terminal().charHeight());
+    }
+
+    // The program applies the stored options when its window is built and writes what the terminal
+    // then holds when it closes.
+    void applicationLoadsAndSaves()
+    {
+        store->write(Setting::Rows, 0);
+        store->write(Setting::TFontColor, 11);
+        store->write(Setting::ConfirmH, false);
+        {
+            Application application;
+            Terminal *shown = application.window().terminal();
+            QCOMPARE(shown->pageHeight(), 25);
+            QCOMPARE(application.window().frameGeometry().size(),
+                terminalWindowSize(QSize(shown->charWidth(), shown->charHeight()), 80, 25,
+                    application.window().windowBars()));
+            shown->setPageSize(40, 100);
+            shown->termemu().setEmulation(4);
+            application.closeWithoutAsking();
+        }
+        QCOMPARE(store->read(Setting::Rows), 40);
+        QCOMPARE(store->read(Setting::Cols), 100);
+        QCOMPARE(store->read(Setting::TermEmu), 4);
+        QCOMPARE(store->read(Setting::TFontColor), 11);
+        QCOMPARE(store->read(Setting::ConfirmH), false);
     }
 
     // Notices are bright yellow on the background; what follows has the configured colours again.
