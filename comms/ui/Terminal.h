@@ -23,6 +23,7 @@ public:
     explicit Terminal(QWidget *parent = nullptr);
 
     Termemu &termemu() { return emu_; }
+    const Termemu &termemu() const { return emu_; }
     KeyEmu &keyEmu() { return keys_; }
     const ScreenModel &screen() const { return emu_.screen(); }
 

@@ -62,6 +62,8 @@ Application::Application(QObject *parent)
           {[this](const QString &name) { return window_.entry(name); },
               [this](const QString &name) { return window_.menu(name); }})
     , menus_(window_, logging_, port_, launcher_, [this] { return keyboard_.settings(); })
+    , termOptions_(window_, settings_, log_, *forwarders_, keyboard_.settings(), fonts_,
+          [this] { return adminLock_->AdminCheck(); })
 {
     // Nothing is logged before the application log's switch is read.
     log_.setEnabled(false);
@@ -104,9 +106,11 @@ void Application::create()
     // is copied into a system folder.
     state_.setOnline(false);
     log_.write(QStringLiteral("Entering TermFont"));
-    loadFlatSettings();
-    // The keyboard options and the emulator, on the map file in the program folder.
+    // The terminal's font, colours, emulation and grid, then the keyboard
+    // options and the emulator on the map file in the program folder.
+    termOptions_.GetTermFOnt();
     keyboard_.load(programDir_);
+    loadFlatSettings();
     log_.write(QStringLiteral("Setting sound dir to: ") + directories_.sounds);
     phonebook_.setFileName(directories_.phonebook + QStringLiteral("Phone.Dat"));
     // The port-name table is opened here by the port naming controller.
@@ -117,6 +121,7 @@ void Application::create()
     }
     window_.terminal()->clearScreenAndBuffer();
     window_.entry(QStringLiteral("Status1"))->setVisible(true);
+    termOptions_.SizeWindowToTerminal();
     // MsgStartup is posted by start(), once the window is shown. The
     // command-line interpreter and the trigger list are created here by
     // their controllers.
@@ -147,6 +152,7 @@ void Application::saveFlatSettings()
     settings_.write(Setting::MainformH, frame.height());
     settings_.write(Setting::WindowState, window_.isMaximized() ? 2 : window_.isMinimized() ? 1 : 0);
     directories_.save(settings_);
+    termOptions_.SaveTermFont();
     keyboard_.save();
     logging_.save(settings_);
     menus_.save(settings_);
@@ -168,11 +174,12 @@ void Application::wireSession()
     connect(connect_.get(), &ConnectController::emulationsChosen, this, [this](const QString &key, int term) {
         Terminal *view = window_.terminal();
         view->setScrollBack(false);
-        view->keyEmu().setEmulation(key);
+        keyboard_.settings().emulationType = KeyboardSettings::normalisedType(key);
+        view->keyEmu().setEmulation(keyboard_.settings().emulationType);
         view->termemu().setEmulation(term);
     });
     connect(connect_.get(), &ConnectController::connectionLost, this, [this] {
-        if (settings_.read(Setting::Exitondis) && !state_.exiting())
+        if (termOptions_.options().exitOnDisconnect && !state_.exiting())
             window_.close();
     });
     QAction *hangup = window_.entry(QStringLiteral("Hangup1"));

@@ -16,11 +16,13 @@
 #include "shell/TLog.h"
 #include "shell/main/Mainform.h"
 #include "shell/main/ShellMenus.h"
+#include "shell/main/TermOptionsController.h"
 #include "shell/settings/SettingsStore.h"
 #include "shell/ui/DesktopLauncher.h"
 #include "shell/ui/HelpViewer.h"
 #include "shell/ui/QtPrompt.h"
 #include "terminal/ui/KeyboardController.h"
+#include "terminal/ui/QtFontChooser.h"
 
 #include <QObject>
 #include <QStringList>
@@ -120,6 +122,8 @@ private:
     KeyboardController keyboard_;
     DesktopLauncher launcher_;
     ShellMenus menus_;
+    QtFontChooser fonts_;
+    TermOptionsController termOptions_;
     QTimer clock_;
     bool askBeforeClosing_ = true;
     bool closed_ = false;

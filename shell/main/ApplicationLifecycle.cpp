@@ -22,7 +22,9 @@ void Application::runStartup(const QStringList &arguments)
     window_.Setcaptions(window_.terminal()->doorway());
     log_.write(QStringLiteral("Entering startup code"));
     // The macro bar is shown here by the macro controller, and the device
-    // list built by the port naming controller.
+    // list built by the port naming controller. The window is shown now, so
+    // its frame counts in the sizing.
+    termOptions_.SizeWindowToTerminal();
     StartupConnect starter(*connect_, state_, window_, phonebook_, log_);
     starter.run(StartupCommand::interpret(arguments), settings_.read(Setting::AutoStartSession));
     emit startupFinished();
@@ -46,7 +48,7 @@ void Application::closeWithoutAsking()
 bool Application::closeQuery()
 {
     log_.write(QStringLiteral("CloseQuery"));
-    if (askBeforeClosing_ && state_.online() && settings_.read(Setting::ConfirmH)
+    if (askBeforeClosing_ && state_.online() && termOptions_.options().confirmHangup
         && !prompt_->confirm(QStringLiteral("You are online! Are you sure you want to exit?"))) {
         window_.button(QStringLiteral("ExitBtn"))->setEnabled(true);
         return false;

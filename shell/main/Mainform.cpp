@@ -251,7 +251,28 @@ void TMainform::buildStatusBar()
 
 void TMainform::DisplayTerm(const QString &text)
 {
+    constexpr int noticeColour = 11; // bright yellow
+    terminal_->setColours(noticeColour, background_);
     terminal_->writeText(text.toLatin1() + "\n\r");
+    terminal_->repaintNow();
+    terminal_->setColours(foreground_, background_);
+}
+
+void TMainform::setTerminalColours(int foreground, int background)
+{
+    foreground_ = foreground;
+    background_ = background;
+    terminal_->setColours(foreground, background);
+}
+
+WindowBars TMainform::windowBars() const
+{
+    // The layout gives each bar its preferred height; measured that way it holds before the first show.
+    WindowBars bars;
+    bars.toolBar = toolBar_->sizeHint().height();
+    bars.statusBar = statusBar()->sizeHint().height();
+    bars.statusBarVisible = !statusBar()->isHidden();
+    return bars;
 }
 
 void TMainform::setTerminalActive(bool active)

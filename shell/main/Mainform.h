@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shell/MainView.h"
+#include "terminal/TerminalGeometry.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -33,7 +34,12 @@ public:
     QToolButton *button(const QString &name) const { return buttons_.value(name); }
     QList<QFrame *> lights() const { return lights_; }
 
+    // Notices are written in colour 11 on the background, then these colours are restored.
     void DisplayTerm(const QString &text) override;
+    // The terminal's default colours.
+    void setTerminalColours(int foreground, int background);
+    // The bars around the terminal, for sizing the window to it.
+    WindowBars windowBars() const;
     void setLinePanel(const QString &text) override;
     void setStatusPanel(const QString &text) override;
     void setCaption(const QString &text) override { setWindowTitle(text); }
@@ -86,4 +92,6 @@ private:
     QLabel *statusPanel_ = nullptr;
     QLabel *clock_ = nullptr;
     std::function<bool()> closeQuery_;
+    int foreground_ = 15;
+    int background_ = 0;
 };

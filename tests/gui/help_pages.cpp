@@ -13,17 +13,13 @@
 #include "extras/ui/QtAdminDialogs.h"
 #include "shell/main/Application.h"
 #include "shell/ui/HelpViewer.h"
+#include "support/RecordingHelp.h"
 
 // The shipped help pages: every context opens a page that is there, every
 // link between pages leads to one, the contents reach every page, the Help
 // menu opens the contents and the dialogs' Help buttons their pages.
 class HelpPagesTest : public QObject {
     Q_OBJECT
-
-    struct RecordingHelp : HelpService {
-        QList<int> asked;
-        void showHelp(int context) override { asked << context; }
-    };
 
     static QString read(const QString &path)
     {
@@ -150,7 +146,7 @@ private slots:
         dialogs.askAdminPassword();
         helpThenClose();
         QVERIFY(!dialogs.askNewAdminPassword([](const AdminPasswordFields &) { return true; }));
-        QCOMPARE(help.asked, (QList<int>{HelpService::adminAccess, HelpService::setAdminPassword}));
+        QCOMPARE(help.shown, (QList<int>{HelpService::adminAccess, HelpService::setAdminPassword}));
 
         KeymapEditor editor(QStringLiteral("/nonexistent/Keybrd.ini"));
         QSignalSpy editorHelp(&editor, &KeymapEditor::helpRequested);
@@ -174,7 +170,7 @@ private slots:
         Application application;
         application.setHelp(&help);
         application.window().entry(QStringLiteral("Help1"))->trigger();
-        QCOMPARE(help.asked, QList<int>{HelpService::contents});
+        QCOMPARE(help.shown, QList<int>{HelpService::contents});
 
         HelpViewer viewer;
         viewer.showHelp(HelpService::contents);

@@ -10,17 +10,13 @@
 #include "shell/main/Application.h"
 #include "shell/main/StatusReport.h"
 #include "shell/ui/StatusWindow.h"
+#include "support/RecordingHelp.h"
 #include "terminal/KeyboardSettings.h"
 
 // "&Status" on a configured port and terminal: every caption with the value
 // it reads, and its Help button.
 class StatusWindowTest : public QObject {
     Q_OBJECT
-
-    struct RecordingHelp : HelpService {
-        QList<int> asked;
-        void showHelp(int context) override { asked << context; }
-    };
 
     static void pressHelp(QDialog *dialog)
     {
@@ -77,7 +73,7 @@ private slots:
             {"Use RTS", "True"}, {"Require DSR", "False"}, {"Require CTS", "True"}, {"Buffer Full", "12000"},
             {"Buffer Resume", "3000"}};
         QCOMPARE(shown, expected);
-        QCOMPARE(help.asked, QList<int>{HelpService::statusWindow});
+        QCOMPARE(help.shown, QList<int>{HelpService::statusWindow});
     }
 
     // Each emulation number and parity shows its name.
