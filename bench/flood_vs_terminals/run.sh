@@ -55,6 +55,7 @@ report() { # name start-ns end-ns
     }'
 }
 
+# Each terminal gets Tarnex's 80x24 page, so all show the same screens.
 # The terminal starts, settles for a second, then cat runs inside it between two time stamps.
 run_terminal() { # name command...
     local name=$1
@@ -63,6 +64,7 @@ run_terminal() { # name command...
     "$@" sh -c "sleep 1; date +%s%N >$scratch/start; cat $file; date +%s%N >$scratch/end; sleep 60" \
         >"$scratch/$name.log" 2>&1 &
     local terminal=$!
+    pids+=("$terminal")
     until [ -s "$scratch/start" ]; do
         if ! kill -0 "$terminal" 2>/dev/null; then
             echo "$name     did not run: $(tail -n 3 "$scratch/$name.log" | tr '\n' ' ')"
@@ -84,6 +86,21 @@ run_terminal() { # name command...
     wait "$terminal" 2>/dev/null || true
 }
 
+# Tarnex sends typed keys to its line: the time from a key pressed with xdotool to its byte at the
+# far end of the pty pair, during the flood and idle. Prints "keys longest-ms".
+key_latency() { # writer-pty until-file fewest-keys
+    local keys=0 longest=0 start took
+    while [ "$keys" -lt "$3" ] || [ ! -e "$2" ]; do
+        start=$(now)
+        xdotool key x
+        timeout 10 head -c 1 <"$1" >/dev/null
+        took=$((($(now) - start) / 1000000))
+        [ "$took" -gt "$longest" ] && longest=$took
+        keys=$((keys + 1))
+    done
+    echo "$keys $longest"
+}
+
 run_tarnex() {
     socat -d -d pty,raw,echo=0 pty,raw,echo=0 2>"$scratch/socat.log" &
     pids+=($!)
@@ -95,22 +112,31 @@ run_tarnex() {
         "$build/shell/tarnex" -OPEN "$line" 115200 >"$scratch/tarnex.log" 2>&1 &
     local tarnex=$!
     pids+=("$tarnex")
-    xdotool search --sync --onlyvisible --pid "$tarnex" >/dev/null
+    xdotool windowfocus --sync "$(xdotool search --sync --onlyvisible --pid "$tarnex" | head -n 1)"
     sleep 1
+    touch "$scratch/idle"
+    read -r _ idle_longest < <(key_latency "$writer" "$scratch/idle" 5)
     watch_paints
     local start end
+    key_latency "$writer" "$scratch/flooded" 1 >"$scratch/keys" &
+    local typist=$!
     start=$(now)
     cat "$file" >"$writer"
     end=$(now)
+    touch "$scratch/flooded"
+    wait "$typist"
     report tarnex "$start" "$end"
+    read -r keys longest <"$scratch/keys"
+    echo "           typed key to line: longest $longest ms of $keys keys in the flood," \
+        "$idle_longest ms idle (xdotool and head start-up included)"
     kill "$tarnex"
 }
 
 echo "flood $bytes bytes, display $display, $(nproc) cores"
 echo "load before: $(uptime | sed 's/.*load average: //')"
 run_tarnex
-command -v xterm >/dev/null && run_terminal xterm xterm -geometry 80x25 -e
-command -v stterm >/dev/null && run_terminal stterm stterm -g 80x25 -e
+command -v xterm >/dev/null && run_terminal xterm xterm -geometry 80x24 -e
+command -v stterm >/dev/null && run_terminal stterm stterm -g 80x24 -e
 command -v alacritty >/dev/null && LIBGL_ALWAYS_SOFTWARE=1 run_terminal alacritty \
-    alacritty -o window.dimensions.columns=80 -o window.dimensions.lines=25 -e
+    alacritty -o window.dimensions.columns=80 -o window.dimensions.lines=24 -e
 echo "load after:  $(uptime | sed 's/.*load average: //')"
