@@ -2,6 +2,7 @@
 //   terminal_flood [megabytes]   (default 100)
 // A sender thread writes a mixed stream (text, colour changes, cursor motion, scrolling) to a
 // loopback TCP connection; the terminal receives it on the event loop as the line would deliver it.
+#include "bench/MixedAnsiStream.h"
 #include "comms/ui/Terminal.h"
 
 #include <QApplication>
@@ -17,19 +18,6 @@
 
 namespace {
 
-QByteArray mixedChunk()
-{
-    QByteArray chunk;
-    for (int line = 0; line < 200; ++line) {
-        chunk += "\x1b[" + QByteArray::number(31 + line % 7) + "mLine " + QByteArray::number(line);
-        chunk += " \x1b[1mThe quick brown fox\x1b[0m jumps over the lazy dog 0123456789";
-        if (line % 10 == 0)
-            chunk += "\x1b[5;10H\x1b[K\x1b[44mstatus\x1b[0m\x1b[24;1H";
-        chunk += "\r\n";
-    }
-    return chunk;
-}
-
 void sendFlood(quint16 port, qint64 total)
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -41,12 +29,16 @@ void sendFlood(quint16 port, qint64 total)
         std::perror("connect");
         std::exit(1);
     }
-    const QByteArray chunk = mixedChunk();
+    MixedAnsiStream stream;
+    std::string chunk;
     for (qint64 sent = 0; sent < total;) {
-        const ssize_t n = ::write(fd, chunk.constData(), size_t(qMin<qint64>(chunk.size(), total - sent)));
+        if (chunk.empty())
+            chunk = stream.next();
+        const ssize_t n = ::write(fd, chunk.data(), size_t(qMin<qint64>(qint64(chunk.size()), total - sent)));
         if (n <= 0)
             break;
         sent += n;
+        chunk.erase(0, size_t(n));
     }
     ::close(fd);
 }
