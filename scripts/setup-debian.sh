@@ -10,7 +10,7 @@ packages=(
   socat inetutils-telnetd inetutils-telnet lrzsz ckermit gkermit
   dbus dbus-x11 libglib2.0-bin
   xvfb xdotool imagemagick fonts-dejavu-core
-  vttest libvterm-dev poppler-utils python3
+  vttest libvterm-dev libxcb-damage0-dev poppler-utils python3
 )
 
 missing=()
