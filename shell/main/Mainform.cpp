@@ -233,9 +233,10 @@ void TMainform::buildStatusBar()
     clock_ = new QLabel(QStringLiteral("00:00:00"), panel0);
     clock_->setObjectName(QStringLiteral("lblTime"));
     row->addWidget(clock_);
-    row->addStretch();
-    // 150 pixels at the design's font; wider when the desktop's font needs it.
-    panel0->setFixedWidth(qMax(panel0Width, panel0->sizeHint().width()));
+    // 150 pixels at the design's font; wider when the desktop's font needs it
+    // (the layout measures the polished children).
+    panel0->setMinimumWidth(panel0Width);
+    panel0->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     bar->addWidget(panel0);
 
     showLights(false, false, false, false, false);
@@ -246,6 +247,9 @@ void TMainform::buildStatusBar()
     bar->addWidget(linePanel_);
     statusPanel_ = new QLabel(bar);
     statusPanel_->setObjectName(QStringLiteral("statusPanel"));
+    // A long status text is cut at the window's edge rather than squeezing
+    // the lights, buttons and clock.
+    statusPanel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     bar->addWidget(statusPanel_, 1);
 }
 
