@@ -7,6 +7,7 @@
 #include "sessions/HostLookup.h"
 #include "sessions/LoggingOptions.h"
 #include "sessions/SessionState.h"
+#include "sessions/StartupCommand.h"
 #include "shell/MainView.h"
 #include "shell/TLog.h"
 #include "shell/UserPrompt.h"
@@ -14,14 +15,6 @@
 namespace {
 
 const QString title = QStringLiteral("Tarnex 7.0");
-
-// A host typed with a leading letter is a name to look up; anything else is
-// used as an address.
-bool isHostName(const QString &host)
-{
-    const QChar first = host.isEmpty() ? QChar() : host.front();
-    return first >= QLatin1Char('A') && first <= QLatin1Char('z');
-}
 
 } // namespace
 
@@ -125,7 +118,7 @@ void ConnectController::dialTcpClient()
     parts_.port.setSocketAddress(QStringLiteral("0"));
     const QString host = entry.get(PhoneField::Wip);
     QString address = host;
-    if (isHostName(host)) {
+    if (StartupCommand::isHostName(host)) {
         const std::optional<QString> found = Lookup(host);
         if (!found)
             return;

@@ -39,8 +39,7 @@ void planHost(const QStringList &arguments, StartupPlan *plan)
         plan->steps = {Step::CannotConnect};
         return;
     }
-    const QChar first = plan->host.front();
-    plan->lookUpHost = first >= QLatin1Char('A') && first <= QLatin1Char('z');
+    plan->lookUpHost = StartupCommand::isHostName(plan->host);
     plan->steps = {Step::ConnectHost};
 }
 
@@ -172,6 +171,12 @@ StartupPlan interpret(const QStringList &arguments)
     else
         readSwitches(arguments, &plan);
     return plan;
+}
+
+bool isHostName(const QString &host)
+{
+    const QChar first = host.isEmpty() ? QChar() : host.front();
+    return first >= QLatin1Char('A') && first <= QLatin1Char('z');
 }
 
 } // namespace StartupCommand

@@ -60,4 +60,8 @@ inline constexpr quint16 defaultTcpPort = 23;
 
 StartupPlan interpret(const QStringList &arguments);
 
+// A host written with a leading letter ("A" to "z") is a name to look up;
+// anything else is used as an address.
+bool isHostName(const QString &host);
+
 } // namespace StartupCommand

@@ -11,6 +11,7 @@
 #include "shell/RecordingPrompt.h"
 #include "shell/main/Application.h"
 #include "support/LinePeers.h"
+#include "support/PageText.h"
 
 // The window's switches as a user meets them across runs: the port's log
 // and trace follow the comport logging switch from the next connection on,
@@ -24,13 +25,6 @@ class WindowOptionsTest : public QObject {
     {
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    static QString screenText(Terminal *terminal)
-    {
-        QString text;
-        for (int row = 0; row < terminal->pageHeight(); ++row)
-            text += terminal->lineText(terminal->firstVisibleLine() + row);
-        return text;
     }
     static QAction *entry(Application &application, const char *name)
     {
@@ -60,7 +54,7 @@ class WindowOptionsTest : public QObject {
         far.write(text);
         QVERIFY(far.waitForBytesWritten(5000));
         QTRY_VERIFY_WITH_TIMEOUT(
-            screenText(application.window().terminal()).contains(QLatin1String(text)), 20000);
+            pageText(application.window().terminal()).contains(QLatin1String(text)), 20000);
         application.window().button(QStringLiteral("btnHang"))->click();
         QVERIFY(!application.port().isOpen());
     }
