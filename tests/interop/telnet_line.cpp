@@ -12,6 +12,7 @@
 #include "support/LinePeers.h"
 #include "support/LineReader.h"
 #include "support/ProcessMemory.h"
+#include "support/TestFiles.h"
 
 namespace {
 
@@ -63,12 +64,9 @@ private slots:
     void clientAgainstTelnetd()
     {
         QTemporaryDir dir;
-        const QString script = dir.filePath(QStringLiteral("session.sh"));
-        QFile file(script);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("#!/bin/sh\necho \"TERM=$TERM\"\nread line\necho \"SIZE=$(stty size)\"\nexec cat\n");
-        file.close();
-        file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+        const QString script = TestFiles::writeScript(dir.path(), QStringLiteral("session.sh"),
+            "#!/bin/sh\necho \"TERM=$TERM\"\nread line\necho \"SIZE=$(stty size)\"\nexec cat\n");
+        QVERIFY(!script.isEmpty());
         SocketExec telnetd;
         QVERIFY(telnetd.start(QStringLiteral("/usr/sbin/telnetd -h -E ") + script));
 

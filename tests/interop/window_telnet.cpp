@@ -9,6 +9,7 @@
 #include "support/LinePeers.h"
 #include "support/PageText.h"
 #include "support/RecordingHelp.h"
+#include "support/TestFiles.h"
 
 // Phonebook entries started with -START in the real window: a telnet
 // session to inetutils telnetd, and a listening entry that the inetutils
@@ -43,13 +44,9 @@ private slots:
     void telnetdSession()
     {
         QTemporaryDir dir;
-        const QString script = dir.filePath(QStringLiteral("board.sh"));
-        QFile file(script);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(
+        const QString script = TestFiles::writeScript(dir.path(), QStringLiteral("board.sh"),
             "#!/bin/sh\nprintf '\\033[1;33mWelcome\\033[0m \\033[44mto the board\\033[0m\\r\\n'\nexec cat\n");
-        file.close();
-        file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+        QVERIFY(!script.isEmpty());
         SocketExec telnetd;
         QVERIFY(telnetd.start(QStringLiteral("/usr/sbin/telnetd -h -E ") + script));
         addEntry(QStringLiteral("Board"), QStringLiteral("0"), telnetd.port());

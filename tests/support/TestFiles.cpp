@@ -19,6 +19,15 @@ QString writeIn(const QString &dir, const QString &name, const QByteArray &bytes
     return path;
 }
 
+QString writeScript(const QString &dir, const QString &name, const QByteArray &body)
+{
+    const QString path = QDir(dir).filePath(name);
+    if (!write(path, body))
+        return QString();
+    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner);
+    return path;
+}
+
 QStringList writeBatch(const QString &dir, const QString &prefix, const QList<QByteArray> &contents)
 {
     QStringList names;
