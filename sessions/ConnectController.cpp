@@ -1,22 +1,18 @@
 #include "sessions/ConnectController.h"
 
 #include "comms/line/Comport.h"
-#include "comms/line/HostResolver.h"
+#include "comms/line/DataPacket.h"
 #include "comms/line/StatusLights.h"
-#include "comms/transfer/TransferTypes.h"
-#include "sessions/HostLookup.h"
+#include "comms/modem/Dialer.h"
+#include "comms/modem/Modem.h"
+#include "comms/telephony/TapiLine.h"
+#include "comms/transfer/ProtocolEngine.h"
 #include "sessions/LoggingOptions.h"
 #include "sessions/SessionState.h"
-#include "sessions/StartupCommand.h"
 #include "shell/MainView.h"
 #include "shell/TLog.h"
-#include "shell/UserPrompt.h"
-
-namespace {
-
-const QString title = QStringLiteral("Tarnex 7.0");
-
-} // namespace
+#include "shell/settings/SettingsStore.h"
+#include "shell/settings/SettingsTable.h"
 
 ConnectController::ConnectController(SessionParts parts, QObject *parent)
     : QObject(parent)
@@ -52,6 +48,46 @@ ConnectController::ConnectController(SessionParts parts, QObject *parent)
         carrierChanged(handle);
         return true;
     }));
+    handlers_.push_back(events.timerTrigger.attach(HandlerStage::Window, [this](int handle) {
+        if (handle != initStringTimer_ || handle == 0)
+            return false;
+        initStringTimerFired(handle);
+        return true;
+    }));
+
+    Modem &modem = parts_.modem;
+    connect(&modem, &Modem::connected, this, &ConnectController::modemConnected);
+    connect(&modem, &Modem::lineSpeed, this, &ConnectController::modemLineSpeed);
+    connect(&modem, &Modem::isConnectedEvent, this, &ConnectController::modemIsConnected);
+    connect(&modem, &Modem::commandProcessed, this, &ConnectController::modemCommandProcessed);
+    connect(&modem, &Modem::carrierLost, this, [this] {
+        if (parts_.state.online() && !parts_.state.viaTapi())
+            carrierLost();
+    });
+    connect(&parts_.dialer, &Dialer::finished, this, &ConnectController::dialFinished);
+    TapiLine &tapi = parts_.tapi;
+    connect(&tapi, &TapiLine::portOpened, this, &ConnectController::tapiPortOpened);
+    connect(&tapi, &TapiLine::connected, this, &ConnectController::tapiConnected);
+    connect(&tapi, &TapiLine::failed, this, &ConnectController::tapiFailed);
+    connect(&tapi, &TapiLine::portClosed, this, &ConnectController::tapiPortClosed);
+    connect(&tapi, &TapiLine::statusCancelled, this, &ConnectController::tapiCancelled);
+
+    // The redial settings; a dial queue of several entries tries each once
+    // per pass and puts them back when it ends.
+    const int retries = parts_.settings.read(Setting::Retries);
+    const int wait = parts_.settings.read(Setting::WaitTime);
+    parts_.dialer.setMaxTries(retries);
+    parts_.dialer.setRetrySeconds(wait);
+    tapi.setMaxAttempts(retries);
+    tapi.setRetryWait(wait);
+
+    firePacket_ = new DataPacket(&parts_.port, this);
+    firePacket_->setName(QStringLiteral("FirePacket"));
+    firePacket_->setStartString("Wing");
+    firePacket_->setEndConditions(DataPacket::EndString);
+    firePacket_->setEndString("ate>");
+    firePacket_->setIncludeStrings(true);
+    connect(firePacket_, &DataPacket::packet, this, &ConnectController::firewallPrompt);
 }
 
 bool ConnectController::openDirect(const LineSpec &line)
@@ -97,100 +133,15 @@ void ConnectController::DoDialer()
     emit emulationsChosen(key, term);
 
     if (entry.get(PhoneField::Contype) == QLatin1String("0")) {
-        // Modem and telephony entries need the modem dialler, which this
-        // build does not have.
-        parts_.log.write(QStringLiteral("Modem entry not dialled: ") + entry.get(PhoneField::Name));
-        parts_.view.DisplayTerm(QStringLiteral("Modem entries cannot be dialled in this version."));
+        const bool answer = entry.get(PhoneField::AA) == QLatin1String("1");
+        parts_.state.setConnectionKind(answer ? ConnectionKind::ModemAnswer : ConnectionKind::ModemDial);
+        dialModem();
         return;
     }
     if (entry.get(PhoneField::Wmode) == QLatin1String("0"))
         dialTcpClient();
     else
         dialTcpServer();
-}
-
-void ConnectController::dialTcpClient()
-{
-    const PhonebookEntry &entry = parts_.state.currentEntry();
-    parts_.logging.StopLogging();
-    startupScript_ = entry.get(PhoneField::Script);
-    parts_.port.close();
-    parts_.port.setSocketAddress(QStringLiteral("0"));
-    const QString host = entry.get(PhoneField::Wip);
-    QString address = host;
-    if (StartupCommand::isHostName(host)) {
-        const std::optional<QString> found = Lookup(host);
-        if (!found)
-            return;
-        address = *found;
-    }
-    if (address == HostResolver::unresolved) {
-        Showcant();
-        return;
-    }
-    DoAttempt(address, entry.get(PhoneField::WPort));
-}
-
-void ConnectController::dialTcpServer()
-{
-    const PhonebookEntry &entry = parts_.state.currentEntry();
-    Comport &port = parts_.port;
-    parts_.logging.StopLogging();
-    port.close();
-    parts_.view.setTerminalActive(true);
-    const QString address = entry.get(PhoneField::Wip);
-    const QString service = entry.get(PhoneField::WPort);
-    port.setSocketAddress(address);
-    port.setSocketPort(service);
-    port.setDeviceLayer(DeviceLayer::Socket);
-    port.setSocketMode(SocketMode::Server);
-    try {
-        port.open();
-    } catch (const ComportError &error) {
-        parts_.log.write(error.message());
-        parts_.view.DisplayTerm(QStringLiteral("Error connecting. Address in use"));
-        parts_.view.setTerminalActive(false);
-        return;
-    }
-    parts_.logging.StartLogging();
-    parts_.state.setConnectionKind(ConnectionKind::TcpServer);
-    parts_.view.DisplayTerm(QStringLiteral("\r\nWaiting for connect on: %1:%2").arg(address, service));
-    parts_.state.setOnline(true);
-    parts_.view.setStatusPanel(QStringLiteral("Waiting on %1:%2").arg(address, service));
-    parts_.view.setLinePanel(QStringLiteral("Winsock"));
-}
-
-std::optional<QString> ConnectController::Lookup(const QString &host)
-{
-    return parts_.lookup.Lookup(host);
-}
-
-void ConnectController::Showcant()
-{
-    parts_.prompt.warning(QStringLiteral("Cannot connect"));
-}
-
-void ConnectController::DoAttempt(const QString &address, const QString &service)
-{
-    Comport &port = parts_.port;
-    parts_.logging.StopLogging();
-    port.close();
-    port.setDeviceLayer(DeviceLayer::Socket);
-    port.setSocketMode(SocketMode::Client);
-    port.setSocketAddress(address);
-    port.setSocketPort(service);
-    parts_.view.DisplayTerm(QStringLiteral("Attempting connect to ") + address);
-    try {
-        port.open();
-    } catch (const ComportError &error) {
-        parts_.view.DisplayTerm(QStringLiteral("Winsock Error %1").arg(error.code()));
-        parts_.log.write(error.message());
-        return;
-    }
-    parts_.logging.StartLogging();
-    parts_.state.setOnline(true);
-    parts_.view.setTerminalActive(true);
-    parts_.state.setConnectionKind(ConnectionKind::TcpClient);
 }
 
 void ConnectController::Postopen()
@@ -203,8 +154,14 @@ void ConnectController::Postopen()
     parts_.port.setStatusTrigger(carrierTrigger_, dcdMask, true);
     log.write(QStringLiteral("Added DCD trigger #%1").arg(carrierTrigger_));
     // Auto-Zmodem and B+ detection are armed here by the transfer controller.
-    log.write(QStringLiteral("Startup script=") + startupScript_);
-    startupScript_ = parts_.state.currentEntry().get(PhoneField::Script);
+    if (!parts_.state.viaTapi()) {
+        log.write(QStringLiteral("Startup script=") + startupScript_);
+        startupScript_ = parts_.state.currentEntry().get(PhoneField::Script);
+        if (answerMode())
+            log.write(QStringLiteral("Answer mode, running script: ") + startupScript_);
+        // The script engine starts the answer-mode script here.
+        parts_.lights.setMonitoring(true);
+    }
     parts_.lights.setMonitoring(true);
     log.write(QStringLiteral("Monitoring lights on"));
     parts_.view.focusTerminal();
@@ -217,6 +174,11 @@ void ConnectController::RemoveTriggers()
         parts_.port.removeTrigger(carrierTrigger_);
         carrierTrigger_ = 0;
     }
+    if (initStringTimer_ != 0) {
+        parts_.port.removeTrigger(initStringTimer_);
+        initStringTimer_ = 0;
+    }
+    firePacket_->setEnabled(false);
     // The Auto-Zmodem trigger and B+ detection are removed here by the
     // transfer controller.
 }
@@ -224,24 +186,27 @@ void ConnectController::RemoveTriggers()
 void ConnectController::SaveAbortNoCarrierState()
 {
     if (!abortNoCarrierSaved_) {
-        savedAbortNoCarrier_ = parts_.protocol.abortNoCarrier;
+        savedAbortNoCarrier_ = parts_.engine.options().abortNoCarrier;
         abortNoCarrierSaved_ = true;
     }
-    parts_.protocol.abortNoCarrier = false;
+    parts_.engine.options().abortNoCarrier = false;
 }
 
 void ConnectController::restoreAbortNoCarrier()
 {
     if (!abortNoCarrierSaved_)
         return;
-    parts_.protocol.abortNoCarrier = savedAbortNoCarrier_;
+    parts_.engine.options().abortNoCarrier = savedAbortNoCarrier_;
     abortNoCarrierSaved_ = false;
 }
 
 void ConnectController::DisplayCom()
 {
-    // Telephony devices show their own name once the modem dialler exists.
     const Comport &port = parts_.port;
+    if (parts_.state.viaTapi()) {
+        parts_.view.setLinePanel(parts_.tapi.selectedDevice());
+        return;
+    }
     if (!port.isOpen() || port.deviceLayer() != DeviceLayer::Serial)
         return;
     const QString path = port.devicePath();
@@ -255,6 +220,11 @@ void ConnectController::Shutofflights()
     parts_.lights.lightsOut();
 }
 
+bool ConnectController::answerMode() const
+{
+    return parts_.state.connectionKind() == ConnectionKind::ModemAnswer;
+}
+
 void ConnectController::Hangup1Click()
 {
     TLog &log = parts_.log;
@@ -263,16 +233,29 @@ void ConnectController::Hangup1Click()
         return;
     MainView &view = parts_.view;
     view.DisplayTerm(QStringLiteral("\x0f"));
-    view.setCaption(title);
-    log.write(QStringLiteral("pConType=%1").arg(int(parts_.state.connectionKind())));
-    // A running transfer or script is stopped here by its controller.
-    RemoveTriggers();
-    parts_.logging.StopLogging();
-    Shutofflights();
-    parts_.port.close();
-    log.write(QStringLiteral("Port closed"));
-    view.setLinePanel(QStringLiteral("Offline"));
-    view.setStatusPanel(QStringLiteral("Not Connected"));
-    restoreAbortNoCarrier();
-    parts_.state.setOnline(false);
+    view.setCaption(title());
+    const ConnectionKind kind = parts_.state.connectionKind();
+    if (kind == ConnectionKind::ModemDial || kind == ConnectionKind::ModemAnswer) {
+        hangupModem();
+    } else {
+        log.write(QStringLiteral("pConType=%1").arg(int(kind)));
+        if (parts_.engine.inProgress()) {
+            log.write(QStringLiteral("Canceling protocol"));
+            parts_.engine.cancel();
+        }
+        if (parts_.state.scriptRunning()) {
+            // The script engine stops the running script here.
+            log.write(QStringLiteral("Stopping script"));
+        }
+        RemoveTriggers();
+        parts_.logging.StopLogging();
+        Shutofflights();
+        parts_.port.close();
+        log.write(QStringLiteral("Port closed"));
+        view.setLinePanel(QStringLiteral("Offline"));
+        view.setStatusPanel(QStringLiteral("Not Connected"));
+        restoreAbortNoCarrier();
+        parts_.state.setOnline(false);
+    }
+    view.setCaption(title());
 }

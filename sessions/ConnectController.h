@@ -4,20 +4,31 @@
 #include "comms/line/LineSpec.h"
 
 #include <QObject>
+#include <QStringList>
 #include <QTimer>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
 class Comport;
+class DataPacket;
+class Dialer;
+class DeviceList;
 class HostLookup;
 class LoggingOptions;
 class MainView;
+class Modem;
+class ProtocolEngine;
+class QuickConnectDialogs;
+class SettingsStore;
 class StatusLights;
 class SessionState;
+class TapiLine;
 class TLog;
+class TRecordStore;
 class UserPrompt;
-struct ProtocolOptions;
+struct TelnetFirewall;
 
 // What the connect controller works with, all owned by the application.
 struct SessionParts {
@@ -28,18 +39,38 @@ struct SessionParts {
     TLog &log;
     HostLookup &lookup;
     UserPrompt &prompt;
-    // The transfer options whose abort-on-carrier-loss a TCP or direct
-    // connection switches off while it lasts.
-    ProtocolOptions &protocol;
+    // The transfer engine: a transfer is cancelled when the connection
+    // ends, and its abort-on-carrier-loss option is off while a TCP or
+    // direct connection lasts.
+    ProtocolEngine &engine;
     // The port log and trace, started with a connection and written out
     // when it ends.
     LoggingOptions &logging;
+    SettingsStore &settings;
+    // Phone.Dat: entries are read for the dial queue and written back when
+    // a call comes up.
+    TRecordStore &phonebook;
+    DeviceList &devices;
+    // Builds the device list when it is empty and the port is closed.
+    std::function<void()> Getdevices;
+    Modem &modem;
+    Dialer &dialer;
+    TapiLine &tapi;
+    QuickConnectDialogs &quickDialogs;
+    const TelnetFirewall &firewall;
 };
 
-// Brings direct serial and TCP connections up and takes them down, and
-// answers the line's connect, accept, disconnect, error and carrier events.
-// The terminal's data flows through the port's data chain at the window
-// stage.
+// Host names looked up this run and the addresses found, in order.
+struct LookupHistory {
+    QStringList hosts;
+    QStringList addresses;
+};
+
+// Brings connections up and takes them down: modem entries dialled or
+// answering (on a COM port or a line device), TCP clients and servers, and
+// quick direct connections; runs the dial queue; and answers the line's,
+// the modem's and the line device's events. The terminal's data flows
+// through the port's data chain at the window stage.
 class ConnectController : public QObject {
     Q_OBJECT
 public:
@@ -55,6 +86,13 @@ public:
     void DoAttempt(const QString &address, const QString &port);
     // Ends the connection.
     void Hangup1Click();
+    // Quick connect to a serial port or a TCP host chosen in the dialogs.
+    void DirectBtnClick();
+    // Dials the named phonebook entries one after another (the phonebook's
+    // "dial" with its selection in list order).
+    void dialEntries(const QStringList &names);
+    // The next entry of the dial queue after a failed dial.
+    void DialNext();
     // Resolves host through the look-up window: the address, "0.0.0.0" when
     // it cannot be resolved, nothing when the user cancelled.
     std::optional<QString> Lookup(const QString &host);
@@ -64,11 +102,15 @@ public:
     // The startup script of the current connection (started by the script
     // engine once it exists).
     QString startupScript() const { return startupScript_; }
+    const LookupHistory &lookupHistory() const { return lookupHistory_; }
 
     // How long after a socket error the port is closed.
     static constexpr int closePortDelayMs = 1000;
     // Modem-status mask of the carrier detect line.
     static constexpr int dcdMask = 128;
+    // Delay of the quick-connect init string, in ticks.
+    static constexpr qint64 initStringTicks = 18;
+    static constexpr int answerRings = 2;
 
 signals:
     // Bytes the line delivered, for the terminal.
@@ -79,10 +121,44 @@ signals:
     // The connection came up or went down: the event sounds.
     void connectSound();
     void disconnectSound();
-    // The line dropped while the exit-on-disconnect option may apply.
+    // The line dropped while the exit-on-disconnect option may apply (the
+    // window closes then, as with the Exit button).
     void connectionLost();
+    // A dial of the queue failed: MsgDialNext is to be posted.
+    void dialNextRequested();
 
 private:
+    void dialModem();
+    void dialModemPort(bool answer);
+    void dialFinished(bool connectedNow);
+    void dialLine(bool answer);
+    void SetComm();
+    void SetLine();
+    void InitTheModem();
+    void ShowAutoAnswer();
+    void hangupModem();
+    void dialQueueEntry(int index);
+    bool quickSelect(int &kind);
+    bool quickParameters();
+    bool quickOpen(int kind);
+    void initStringTimerFired(int handle);
+    void armFirewall();
+    void firewallPrompt();
+    void modemConnected();
+    void modemLineSpeed(qint64 bps);
+    void modemIsConnected();
+    void modemConnectFailed();
+    void modemCommandProcessed(int data);
+    void tapiPortOpened();
+    void tapiConnected();
+    void tapiFailed();
+    void tapiPortClosed();
+    void tapiCancelled();
+    void writeEntryBack();
+    void clearQueueActive();
+    bool answerMode() const;
+    void carrierLost();
+    static QString title() { return QStringLiteral("Tarnex 7.0"); }
     void dialTcpClient();
     void dialTcpServer();
     void Postopen();
@@ -108,4 +184,15 @@ private:
     bool savedAbortNoCarrier_ = false;
     bool abortNoCarrierSaved_ = false;
     QString startupScript_;
+    LookupHistory lookupHistory_;
+    int initStringTimer_ = 0;
+    QString initString_;
+    DataPacket *firePacket_ = nullptr;
+    QString firewallHost_;
+    QString firewallPort_;
+    bool tapiDisconnectSoundPlayed_ = false;
+    // The redial attempts a queue of several entries set to 1, put back
+    // when the queue ends.
+    int savedDialerTries_ = 0;
+    int savedTapiAttempts_ = 0;
 };

@@ -3,8 +3,11 @@
 
 #include "comms/line/Comport.h"
 #include "comms/line/StatusLights.h"
+#include "comms/modem/Modem.h"
+#include "comms/transfer/ProtocolEngine.h"
 #include "sessions/LoggingOptions.h"
 #include "sessions/SessionState.h"
+#include "sessions/TelnetFirewall.h"
 #include "shell/MainView.h"
 #include "shell/TLog.h"
 
@@ -30,7 +33,7 @@ void ConnectController::connected()
     view.setLinePanel(QStringLiteral("Winsock"));
     SaveAbortNoCarrierState();
     const QString name = state.currentSessionName();
-    if (state.connectionKind() != ConnectionKind::Direct && !name.isEmpty()) {
+    if (state.connectionKind() != ConnectionKind::Direct && !parts_.firewall.use && !name.isEmpty()) {
         // The startup script is started here by the script engine.
         view.setCaption(QStringLiteral("Tarnex 7.0  ") + name);
     }
@@ -69,7 +72,10 @@ void ConnectController::disconnected()
         || (kind != ConnectionKind::TcpClient && kind != ConnectionKind::TcpServer
             && kind != ConnectionKind::Direct))
         return;
-    // A running transfer is cancelled here by the transfer controller.
+    if (parts_.engine.inProgress()) {
+        parts_.view.DisplayTerm(QStringLiteral("File transfer canceled due to lost connection."));
+        parts_.engine.cancel();
+    }
     parts_.lights.setDcd(false);
     parts_.logging.StopLogging();
     parts_.view.setStatusPanel(QStringLiteral("Not connected"));
@@ -93,6 +99,7 @@ void ConnectController::closePortTimerFired()
 {
     parts_.log.write(QStringLiteral("Close port timer fired"));
     parts_.state.setOnline(false);
+    parts_.modem.setEnabled(false);
     parts_.port.close();
     parts_.view.DisplayTerm(QStringLiteral("Port has been closed\r\n"));
 }
@@ -102,13 +109,24 @@ void ConnectController::carrierChanged(int handle)
     Comport &port = parts_.port;
     port.setStatusTrigger(handle, dcdMask, true);
     if (!port.dcd()) {
-        if (parts_.state.viaTapi())
-            return;
-        emit disconnectSound();
-        parts_.view.setLinePanel(QStringLiteral("Lost Carrier"));
-        emit connectionLost();
+        if (!parts_.state.viaTapi())
+            carrierLost();
         return;
     }
     DisplayCom();
     stampLastConnect();
+    writeEntryBack();
+}
+
+// The carrier dropped (DCD off, or NO CARRIER from a modem on a line that
+// cannot report DCD).
+void ConnectController::carrierLost()
+{
+    emit disconnectSound();
+    parts_.view.setLinePanel(QStringLiteral("Lost Carrier"));
+    emit connectionLost();
+    if (answerMode()) {
+        parts_.view.setStatusPanel(QStringLiteral("Autoanswer Mode"));
+        parts_.modem.answerAfter(answerRings);
+    }
 }

@@ -18,4 +18,8 @@ public:
     virtual void setTerminalActive(bool active) = 0;
     virtual void focusTerminal() = 0;
     virtual void DisableBtns(bool enable) = 0;
+    virtual void setToolBarEnabled(bool enabled) = 0;
+    virtual void clearTerminal() = 0;
+    // Brings the window back from the task bar.
+    virtual void restoreWindow() = 0;
 };

@@ -25,6 +25,8 @@ public:
     void run();
     void cancel();
     bool isRunning() const;
+    // The last run ended by cancel().
+    bool wasCancelled() const;
 
 signals:
     void attemptStarted(int attempt, int maxTries);

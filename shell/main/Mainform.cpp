@@ -337,6 +337,24 @@ void TMainform::DisableBtns(bool enable)
         entry(QString::fromLatin1(name))->setEnabled(enable);
 }
 
+void TMainform::setToolBarEnabled(bool enabled)
+{
+    toolBar_->setEnabled(enabled);
+}
+
+void TMainform::clearTerminal()
+{
+    terminal_->clearScreen();
+}
+
+void TMainform::restoreWindow()
+{
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+}
+
 void TMainform::ShowBHint(bool show)
 {
     for (int i = 0; i < toolButtons_.size(); ++i)

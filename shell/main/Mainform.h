@@ -53,6 +53,9 @@ public:
 
     // Enables or disables what a dial, a modem hang-up or a transfer locks.
     void DisableBtns(bool enable) override;
+    void setToolBarEnabled(bool enabled) override;
+    void clearTerminal() override;
+    void restoreWindow() override;
     // Tool tips of the tool bar, the status-bar buttons and the lights.
     void ShowBHint(bool show);
     // Tool-bar captions without accelerators while doorway mode is on, so

@@ -14,6 +14,9 @@ public:
     bool terminalActive = false;
     int focused = 0;
     QList<bool> buttonStates;
+    bool toolBarEnabled = true;
+    int cleared = 0;
+    int restored = 0;
 
     void DisplayTerm(const QString &text) override { notices << text; }
     void setLinePanel(const QString &text) override { linePanel = text; }
@@ -22,4 +25,7 @@ public:
     void setTerminalActive(bool active) override { terminalActive = active; }
     void focusTerminal() override { ++focused; }
     void DisableBtns(bool enable) override { buttonStates << enable; }
+    void setToolBarEnabled(bool enabled) override { toolBarEnabled = enabled; }
+    void clearTerminal() override { ++cleared; }
+    void restoreWindow() override { ++restored; }
 };

@@ -4,71 +4,16 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "comms/line/Comport.h"
-#include "comms/line/StatusLights.h"
-#include "comms/transfer/TransferTypes.h"
-#include "sessions/ConnectController.h"
-#include "sessions/HostLookup.h"
-#include "sessions/LoggingOptions.h"
-#include "sessions/SessionState.h"
 #include "sessions/StartupCommand.h"
 #include "sessions/StartupConnect.h"
-#include "sessions/store/RecordStore.h"
-#include "shell/RecordingPrompt.h"
-#include "shell/TLog.h"
-#include "support/RecordingView.h"
-
-// Host look-ups answered from a script; nothing scripted is a cancel.
-class ScriptedLookup : public HostLookup {
-public:
-    QStringList asked;
-    QList<std::optional<QString>> answers;
-    std::optional<QString> Lookup(const QString &host) override
-    {
-        asked << host;
-        return answers.isEmpty() ? std::nullopt : answers.takeFirst();
-    }
-};
+#include "support/SessionRig.h"
 
 // The connect controller and the start-up steps without a window: a real
 // port on loopback TCP, the view, prompt and look-up recorded.
 class ConnectControllerTest : public QObject {
     Q_OBJECT
 
-    struct Rig {
-        QTemporaryDir dir;
-        TLog log;
-        Comport port;
-        SessionState state;
-        RecordingView view;
-        StatusLights lights{&port};
-        ScriptedLookup lookup;
-        RecordingPrompt prompt;
-        ProtocolOptions protocol;
-        // Also points the log at tarnexlog.txt in dir.
-        LoggingOptions logging{log, port, dir.path() + QLatin1Char('/')};
-        ConnectController connect{
-            SessionParts{port, state, view, lights, log, lookup, prompt, protocol, logging}};
-        TRecordStore phonebook{
-            dir.filePath(QStringLiteral("Phone.Dat")), PhonebookEntry::fields(), PhonebookEntry::keyField()};
-
-        QString logText() const
-        {
-            QFile file(dir.filePath(QStringLiteral("tarnexlog.txt")));
-            return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-        }
-        void useEntry(const QString &name, const QString &contype, const QString &wmode, const QString &wip,
-            const QString &wport)
-        {
-            PhonebookEntry entry = PhonebookEntry::newEntry();
-            entry.set(PhoneField::Name, name);
-            entry.set(PhoneField::Contype, contype);
-            entry.set(PhoneField::Wmode, wmode);
-            entry.set(PhoneField::Wip, wip);
-            entry.set(PhoneField::WPort, wport);
-            state.setCurrentEntry(entry, name);
-        }
-    };
+    using Rig = SessionRig;
 
     static quint16 freePort()
     {
@@ -83,7 +28,7 @@ private slots:
     void serverEntry()
     {
         Rig rig;
-        rig.protocol.abortNoCarrier = true;
+        rig.engine.options().abortNoCarrier = true;
         const QString service = QString::number(freePort());
         rig.useEntry(QStringLiteral("Listener"), QStringLiteral("1"), QStringLiteral("1"),
             QStringLiteral("127.0.0.1"), service);
@@ -98,7 +43,7 @@ private slots:
         caller.connectToHost(QHostAddress::LocalHost, service.toUShort());
         QTRY_VERIFY_WITH_TIMEOUT(
             rig.view.statusPanel.startsWith(QLatin1String("Connected to 127.0.0.1:")), 20000);
-        QVERIFY(!rig.protocol.abortNoCarrier);
+        QVERIFY(!rig.engine.options().abortNoCarrier);
         QVERIFY(!rig.state.currentEntry().get(PhoneField::Last).isEmpty());
 
         caller.disconnectFromHost();
@@ -106,7 +51,7 @@ private slots:
         QCOMPARE(rig.view.statusPanel, QStringLiteral("Not connected"));
         QCOMPARE(rig.view.notices.last(), QStringLiteral("\r\nDisconnected"));
         QVERIFY(!rig.state.online());
-        QVERIFY(rig.protocol.abortNoCarrier);
+        QVERIFY(rig.engine.options().abortNoCarrier);
         QVERIFY(rig.logText().contains(QLatin1String("Entering RemoveTriggers")));
     }
 
@@ -163,7 +108,8 @@ private slots:
     }
 
     // The entry's emulations go to the terminal; blanks and non-numbers
-    // give the defaults. A modem entry is not dialled.
+    // give the defaults. A modem entry whose line device does not exist is
+    // refused with the reason.
     void entryEmulations()
     {
         Rig rig;
@@ -179,6 +125,8 @@ private slots:
         QCOMPARE(chosen.at(0).at(1).toInt(), 1);
         QVERIFY(!rig.port.isOpen());
         QVERIFY(!rig.state.online());
+        QCOMPARE(rig.prompt.texts(), QStringList{QStringLiteral("No line device is chosen for Modem.")});
+        QCOMPARE(rig.state.connectionKind(), ConnectionKind::None);
     }
 
     // -START dials a phonebook entry; -TCP to a name that cannot be
