@@ -79,7 +79,9 @@ signals:
     void connectFailed(const QString &result);
     void lineSpeed(qint64 bps);
     // A command's final result code (or its time-out); data is the last
-    // byte the modem sent (10 for a verbose result ending in CR LF).
+    // byte the modem sent (10 for a verbose result ending in CR LF, 13 for a
+    // numeric one, 0 after a time-out or a DTR hang-up). A dial's or an
+    // answer's result comes as connected or connectFailed instead.
     void commandProcessed(int data);
     // Every result line the modem sent, for progress windows.
     void resultText(const QString &text);
