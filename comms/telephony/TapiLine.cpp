@@ -1,6 +1,7 @@
 #include "comms/telephony/TapiLine.h"
 
 #include "comms/line/Comport.h"
+#include "comms/line/ComportEvents.h"
 #include "comms/modem/Modem.h"
 
 namespace {
@@ -40,6 +41,18 @@ TapiLine::TapiLine(Comport &port, Modem &modem, const QString &homeFolder, QObje
         state_ = State::Connected;
         showStatus(false);
         emit connected();
+    });
+    // A modem unplugged or switched off mid-call ends it as a hang-up would.
+    deviceGone_ = port_.events().disconnected.attach(HandlerStage::Watchers, [this](bool closed) {
+        if (closed && state_ != State::Idle && state_ != State::Closing) {
+            emit logMessage(tr("Line device %1: the port went away").arg(selected_));
+            if (state_ == State::Dialling) {
+                state_ = State::Closing;
+                dialer_.cancel();
+            }
+            closePort(true);
+        }
+        return false;
     });
     connect(&modem_, &Modem::carrierLost, this, [this] {
         if (state_ != State::Connected)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "comms/events/HandlerChain.h"
 #include "comms/line/ComDevices.h"
 #include "comms/modem/Dialer.h"
 #include "comms/telephony/LineDevices.h"
@@ -113,6 +114,7 @@ private:
     QString savedPath_;
     int savedComNumber_ = 1;
     qint32 savedBaud_ = 0;
+    HandlerRegistration deviceGone_;
     QTimer drainWait_;
     QMetaObject::Connection drained_;
     bool reportClosed_ = false;

@@ -69,6 +69,24 @@ private slots:
         QVERIFY(line.reader.got.contains("welcome"));
     }
 
+    // The modem going away mid-call closes the port as a hang-up does.
+    void deviceGoneEndsTheCall()
+    {
+        DeviceLine line;
+        QVERIFY(line.start());
+        line.far.on("ATDT", {"\r\nCONNECT 9600\r\n"});
+        QSignalSpy connected(line.line.get(), &TapiLine::connected);
+        QSignalSpy closed(line.line.get(), &TapiLine::portClosed);
+        line.line->dial(QStringLiteral("5551234"));
+        QVERIFY(connected.wait(5000));
+        line.pty.stop();
+        QVERIFY(closed.wait(5000));
+        QCOMPARE(closed.size(), 1);
+        QVERIFY(!line.port.isOpen());
+        QVERIFY(!line.modem.isEnabled());
+        QVERIFY(line.log.last().contains(QStringLiteral("went away")));
+    }
+
     // A dial that fails every attempt closes the port and reports failed, not portClosed.
     void failedDialClosesPort()
     {
