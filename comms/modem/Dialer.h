@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 class Modem;
 
@@ -36,4 +37,21 @@ signals:
     void retryCountdown(int seconds);
     // True when connected; false on failure or cancel.
     void finished(bool connected);
+
+private:
+    void startAttempt();
+    void onFailed(const QString &result);
+    void countDown();
+    void finish(bool connected);
+
+    Modem &modem_;
+    QString number_;
+    int maxTries_ = 1;
+    int retrySeconds_ = 0;
+    int attempt_ = 0;
+    int countdown_ = 0;
+    bool running_ = false;
+    // An attempt is under way and the modem's result not yet in.
+    bool dialling_ = false;
+    QTimer retryTimer_;
 };

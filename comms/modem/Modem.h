@@ -1,12 +1,11 @@
 #pragma once
 
 #include "comms/events/HandlerChain.h"
+#include "comms/modem/ModemResult.h"
 
 #include <QObject>
 #include <QString>
 #include <QTimer>
-
-#include <vector>
 
 class Comport;
 
@@ -60,6 +59,15 @@ public:
     // True while a call is up (after CONNECT, until NO CARRIER or hang-up).
     bool isConnected() const;
 
+    // Why setEnabled failed.
+    QString lastError() const { return lastError_; }
+    // The last CONNECT result, with its speed and tags.
+    const ModemResult &lastConnect() const { return lastConnect_; }
+    // Silence kept before and after "+++" (1 s, as Hayes modems require).
+    void setGuardTime(int ms) { guardMs_ = ms; }
+    // How long a dial or an answer may take before it counts as failed.
+    void setCallTimeout(int ms) { callTimeoutMs_ = ms; }
+
 signals:
     // CONNECT arrived (after lineSpeed when it carried a speed).
     void connected();
@@ -71,10 +79,53 @@ signals:
     void connectFailed(const QString &result);
     void lineSpeed(qint64 bps);
     // A command's final result code (or its time-out); data is the last
-    // byte the modem sent (10 for a verbose result ending in CR LF).
+    // byte the modem sent (10 for a verbose result ending in CR LF, 13 for a
+    // numeric one, 0 after a time-out or a DTR hang-up). A dial's or an
+    // answer's result comes as connected or connectFailed instead.
     void commandProcessed(int data);
     // Every result line the modem sent, for progress windows.
     void resultText(const QString &text);
     // NO CARRIER while a call was up: the far end went away.
     void carrierLost();
+    // A failure worth a line in the application log (no answer to a command).
+    void commandFailed(const QString &reason);
+
+private:
+    enum class Waiting { Nothing, Command, Dial, CancelledDial, Answer };
+    enum class HangupStep { None, DtrLow, GuardBefore, GuardAfter };
+
+    bool onData(const QByteArray &bytes);
+    void takeLine(int lastByte);
+    void onResult(const ModemResult &result, const QString &line, int lastByte);
+    void onConnect(const ModemResult &result, int lastByte);
+    void finishCommand(int lastByte);
+    void onTimeout();
+    void put(const QString &caretText);
+    void expect(Waiting what, int ms);
+    void stepHangup();
+    QString hangupCommand() const;
+
+    Comport &port_;
+    ModemCommands commands_;
+    HandlerRegistration watcher_;
+    bool enabled_ = false;
+    bool connected_ = false;
+    Waiting waiting_ = Waiting::Nothing;
+    QString lastSent_;
+    QByteArray line_;
+    bool lineOverlong_ = false;
+    // A line ended by CR whose LF may still come.
+    bool lineAtCr_ = false;
+    int lastByte_ = 0;
+    // Rings to count before answering; 0 while not answering.
+    int answerRings_ = 0;
+    int ringsSeen_ = 0;
+    HangupStep hangupStep_ = HangupStep::None;
+    int guardMs_ = 1000;
+    int callTimeoutMs_ = 60000;
+    QTimer timeout_;
+    QTimer lineEnd_;
+    QTimer hangupTimer_;
+    QString lastError_;
+    ModemResult lastConnect_;
 };
