@@ -55,15 +55,20 @@ ConnectController::ConnectController(SessionParts parts, QObject *parent)
         return true;
     }));
 
+    // A line device drives the same modem and reports through its own
+    // events; the modem's own are for COM-port entries.
     Modem &modem = parts_.modem;
-    connect(&modem, &Modem::connected, this, &ConnectController::modemConnected);
-    connect(&modem, &Modem::lineSpeed, this, &ConnectController::modemLineSpeed);
-    connect(&modem, &Modem::isConnectedEvent, this, &ConnectController::modemIsConnected);
+    const auto onComPort = [this](auto handler) {
+        return [this, handler](auto... args) {
+            if (!parts_.state.viaTapi())
+                (this->*handler)(args...);
+        };
+    };
+    connect(&modem, &Modem::connected, this, onComPort(&ConnectController::modemConnected));
+    connect(&modem, &Modem::lineSpeed, this, onComPort(&ConnectController::modemLineSpeed));
+    connect(&modem, &Modem::isConnectedEvent, this, onComPort(&ConnectController::modemIsConnected));
     connect(&modem, &Modem::commandProcessed, this, &ConnectController::modemCommandProcessed);
-    connect(&modem, &Modem::carrierLost, this, [this] {
-        if (parts_.state.online() && !parts_.state.viaTapi())
-            carrierLost();
-    });
+    connect(&modem, &Modem::carrierLost, this, onComPort(&ConnectController::modemCarrierLost));
     connect(&parts_.dialer, &Dialer::finished, this, &ConnectController::dialFinished);
     TapiLine &tapi = parts_.tapi;
     connect(&tapi, &TapiLine::portOpened, this, &ConnectController::tapiPortOpened);

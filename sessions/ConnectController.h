@@ -158,6 +158,7 @@ private:
     void clearQueueActive();
     bool answerMode() const;
     void carrierLost();
+    void modemCarrierLost();
     static QString title() { return QStringLiteral("Tarnex 7.0"); }
     void dialTcpClient();
     void dialTcpServer();

@@ -51,6 +51,14 @@ void ConnectController::modemConnectFailed()
         emit dialNextRequested();
 }
 
+// NO CARRIER from the modem: the carrier event of a line that cannot
+// report DCD.
+void ConnectController::modemCarrierLost()
+{
+    if (parts_.state.online() && !parts_.port.modemLines())
+        carrierLost();
+}
+
 void ConnectController::modemCommandProcessed(int data)
 {
     SessionState &state = parts_.state;

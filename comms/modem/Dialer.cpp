@@ -59,11 +59,17 @@ bool Dialer::isRunning() const
     return running_;
 }
 
+bool Dialer::wasCancelled() const
+{
+    return cancelled_;
+}
+
 void Dialer::run()
 {
     if (running_)
         return;
     running_ = true;
+    cancelled_ = false;
     attempt_ = 0;
     startAttempt();
 }
@@ -112,6 +118,7 @@ void Dialer::cancel()
     if (dialling_)
         modem_.cancelDial();
     emit statusText(tr("Cancelled"));
+    cancelled_ = true;
     finish(false);
 }
 

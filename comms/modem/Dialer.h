@@ -51,6 +51,7 @@ private:
     int attempt_ = 0;
     int countdown_ = 0;
     bool running_ = false;
+    bool cancelled_ = false;
     // An attempt is under way and the modem's result not yet in.
     bool dialling_ = false;
     QTimer retryTimer_;
