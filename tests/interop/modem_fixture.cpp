@@ -219,7 +219,7 @@ private slots:
         terminal.type("ATDP555,0100\r");
         QVERIFY2(terminal.waitFor("BUSY\r\n"), modem.log().constData());
         terminal.take();
-        terminal.type("ATDT5550100\r");
+        terminal.type("ATDT5550100\r\n"); // a line feed after the CR is no key
         QVERIFY2(terminal.waitFor("CONNECT 33600\r\n"), modem.log().constData());
         QTRY_VERIFY(host.peer);
         host.peer->write("hello caller");

@@ -4,6 +4,8 @@
 #include <QRandomGenerator>
 #include <QTcpSocket>
 
+#include <cctype>
+
 namespace {
 
 const char *resultText(int code)
@@ -68,11 +70,6 @@ HayesModem::HayesModem(const ModemOptions &options, CallTable *table, Writer toT
     });
 }
 
-HayesModem::~HayesModem()
-{
-    delete call_;
-}
-
 void HayesModem::reset()
 {
     echo_ = true;
@@ -108,26 +105,27 @@ void HayesModem::fromTerminal(const QByteArray &bytes)
                 sendGarbage();
         return;
     }
-    switch (state_) {
-    case State::Online:
-        onlineBytes(bytes);
-        return;
-    case State::Dialling:
-        log(QStringLiteral("dial cancelled by a key"));
-        endDial(NoCarrier);
-        return;
-    case State::Command:
-    case State::OnlineCommand:
-        for (const char c : bytes)
-            commandByte(c);
-        return;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        switch (state_) {
+        case State::Online:
+            onlineBytes(bytes.mid(i));
+            return;
+        case State::Dialling:
+            if (bytes.at(i) == static_cast<char>(sreg_[4]))
+                break; // the line feed after the dial command's CR
+            log(QStringLiteral("dial cancelled by a key"));
+            endDial(NoCarrier);
+            return; // the key itself is consumed
+        case State::Command:
+        case State::OnlineCommand:
+            commandByte(bytes.at(i));
+            break;
+        }
     }
 }
 
 void HayesModem::commandByte(char c)
 {
-    if (state_ == State::Dialling || state_ == State::Online)
-        return; // a command on this line started a call: the rest is dropped
     if (c == static_cast<char>(sreg_[5])) {
         if (!line_.isEmpty()) {
             line_.chop(1);
@@ -175,7 +173,7 @@ void HayesModem::execute(const QByteArray &line)
     }
 }
 
-// Runs the commands after "AT"; false for any it does not know. A dial, an
+// Runs the commands after "AT"; Error for any it does not know. A dial, an
 // answer or a return to data mode ends the line and gives its own result.
 HayesModem::LineEnd HayesModem::runCommands(const QByteArray &commands, QByteArray *info)
 {
@@ -304,7 +302,7 @@ void HayesModem::dial(const QString &number)
     switch (outcome.kind) {
     case CallOutcome::Connect: {
         log(QStringLiteral("calling %1:%2").arg(outcome.host).arg(outcome.port));
-        auto *socket = new QTcpSocket;
+        auto *socket = new QTcpSocket(this);
         attachCall(socket);
         connect(socket, &QTcpSocket::connected, this, [this] {
             dialTimer_.stop();
@@ -351,6 +349,7 @@ void HayesModem::endDial(Result code)
 
 void HayesModem::attachCall(QTcpSocket *socket)
 {
+    socket->setParent(this);
     call_ = socket;
     connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
         if (state_ == State::Online)
@@ -395,7 +394,7 @@ void HayesModem::hangUp()
 
 void HayesModem::incoming(QTcpSocket *caller)
 {
-    if (call_ || state_ != State::Command) {
+    if (call_ || state_ != State::Command || options_.mute || options_.garbage) {
         log(QStringLiteral("incoming call refused: line busy"));
         caller->abort();
         caller->deleteLater();
@@ -439,12 +438,12 @@ void HayesModem::onlineBytes(const QByteArray &bytes)
     for (const char c : bytes) {
         const bool quietBefore = sinceTerminalData_.elapsed() >= guard;
         sinceTerminalData_.restart();
-        if (c == static_cast<char>(sreg_[2]) && quietBefore)
-            plusCount_ = 1;
-        else if (c == static_cast<char>(sreg_[2]) && plusCount_ > 0 && plusCount_ < 3)
+        if (c != static_cast<char>(sreg_[2]))
+            plusCount_ = 0;
+        else if (plusCount_ > 0 && plusCount_ < 3 && (guard == 0 || !quietBefore))
             ++plusCount_;
         else
-            plusCount_ = 0;
+            plusCount_ = quietBefore ? 1 : 0;
         if (plusCount_ == 3)
             guardTimer_.start(guard);
         else

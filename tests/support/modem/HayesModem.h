@@ -28,7 +28,6 @@ class HayesModem : public QObject {
 public:
     using Writer = std::function<void(const QByteArray &)>;
     HayesModem(const ModemOptions &options, CallTable *table, Writer toTerminal);
-    ~HayesModem() override;
 
     void fromTerminal(const QByteArray &bytes);
     // An incoming call; refused while another call is up or ringing.

@@ -56,8 +56,8 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Hayes modem emulator on a pseudo-terminal; calls are TCP."));
+    parser.setApplicationDescription(QStringLiteral("Hayes modem emulator on a pseudo-terminal; calls are "
+                                                    "TCP.\nA pty has no DTR: hang up with +++ and ATH."));
     parser.addHelpOption();
     parser.addPositionalArgument(
         QStringLiteral("line"), QStringLiteral("The pseudo-terminal the modem sits on."));
