@@ -7,7 +7,7 @@ packages=(
   libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools libqt6serialport6-dev qt6-multimedia-dev
   libqt6opengl6-dev libgl-dev
-  socat inetutils-telnetd inetutils-telnet lrzsz ckermit gkermit
+  socat inetutils-telnetd inetutils-telnet lrzsz ckermit gkermit mgetty
   dbus dbus-x11 libglib2.0-bin
   xvfb xdotool imagemagick fonts-dejavu-core
   vttest libvterm-dev libxcb-damage0-dev poppler-utils python3

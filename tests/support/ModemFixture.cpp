@@ -1,0 +1,62 @@
+#include "support/ModemFixture.h"
+
+#include <QDeadlineTimer>
+#include <QRegularExpression>
+
+#include "support/TestFiles.h"
+
+ModemFixture::~ModemFixture()
+{
+    stop();
+}
+
+bool ModemFixture::start(const QStringList &options, const QByteArray &callTable)
+{
+    if (!dir_.isValid() || !pty_.start())
+        return false;
+    QStringList arguments = options;
+    if (!callTable.isEmpty()) {
+        const QString table = dir_.filePath(QStringLiteral("calls"));
+        if (!TestFiles::write(table, callTable))
+            return false;
+        arguments << QStringLiteral("--table") << table;
+    }
+    arguments << pty_.far();
+    modem_.start(QStringLiteral(TARNEX_MODEM_FIXTURE), arguments);
+    if (!modem_.waitForStarted(10000))
+        return false;
+    // The modem is ready once it says so; a listening one first prints its port.
+    static const QRegularExpression listening(QStringLiteral("^LISTEN (\\d+)"));
+    const bool listens = options.contains(QStringLiteral("--listen"));
+    QByteArray out;
+    const QDeadlineTimer deadline(20000);
+    while (!log().contains("modem: ready") || (listens && !out.contains('\n'))) {
+        if (deadline.hasExpired() || modem_.state() != QProcess::Running)
+            return false;
+        modem_.waitForReadyRead(100);
+        out += modem_.readAllStandardOutput();
+    }
+    if (!listens)
+        return true;
+    const auto match = listening.match(QString::fromLatin1(out));
+    listenPort_ = match.hasMatch() ? static_cast<quint16>(match.captured(1).toUInt()) : 0;
+    return listenPort_ != 0;
+}
+
+QByteArray ModemFixture::log()
+{
+    log_ += modem_.readAllStandardError();
+    return log_;
+}
+
+void ModemFixture::stop()
+{
+    if (modem_.state() != QProcess::NotRunning) {
+        modem_.terminate();
+        if (!modem_.waitForFinished(5000)) {
+            modem_.kill();
+            modem_.waitForFinished(5000);
+        }
+    }
+    pty_.stop();
+}
