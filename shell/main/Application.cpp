@@ -64,6 +64,7 @@ Application::Application(QObject *parent)
     , menus_(window_, logging_, port_, launcher_, [this] { return keyboard_.settings(); })
     , termOptions_(window_, settings_, log_, *forwarders_, keyboard_.settings(), fonts_,
           [this] { return adminLock_->AdminCheck(); })
+    , lineSignals_(port_, window_, log_)
 {
     // Nothing is logged before the application log's switch is read.
     log_.setEnabled(false);
@@ -71,6 +72,7 @@ Application::Application(QObject *parent)
         port_, state_, window_, lights_, log_, *forwarders_, *forwarders_, engine_.options(), logging_});
     adminLock_ = std::make_unique<AdminLock>(settings_, *forwarders_, *forwarders_, log_);
     wireSession();
+    wirePorts();
 }
 
 Application::~Application() = default;
@@ -113,7 +115,12 @@ void Application::create()
     loadFlatSettings();
     log_.write(QStringLiteral("Setting sound dir to: ") + directories_.sounds);
     phonebook_.setFileName(directories_.phonebook + QStringLiteral("Phone.Dat"));
-    // The port-name table is opened here by the port naming controller.
+    // The line devices are added to the device list by the telephony
+    // controller.
+    portNaming_ = std::make_unique<PortNaming>(
+        PortNaming::Parts{phonebook_, deviceList_, port_, log_, *forwarders_,
+            [this] { return adminLock_->AdminCheck(); }, [] { return QStringList(); }},
+        directories_.phonebook);
     log_.write(QStringLiteral("Terminal settings loaded"));
     if (!settings_.read(Setting::ShowNew690)) {
         help_->showHelp(HelpService::whatIsNew);
@@ -141,6 +148,7 @@ void Application::loadFlatSettings()
     menus_.load(settings_);
     directories_ = Directories::load(
         settings_, programDir_, [this](const QString &text) { prompt_->information(text); });
+    telnetFirewall_ = TelnetFirewall::load(settings_);
 }
 
 void Application::saveFlatSettings()
@@ -156,6 +164,7 @@ void Application::saveFlatSettings()
     keyboard_.save();
     logging_.save(settings_);
     menus_.save(settings_);
+    telnetFirewall_.save(settings_);
 }
 
 void Application::wireSession()

@@ -9,8 +9,12 @@
 #include "extras/ui/QtAdminDialogs.h"
 #include "extras/ui/SessionIcons.h"
 #include "sessions/ConnectController.h"
+#include "sessions/DeviceList.h"
+#include "sessions/LineSignals.h"
 #include "sessions/LoggingOptions.h"
+#include "sessions/PortNaming.h"
 #include "sessions/SessionState.h"
+#include "sessions/TelnetFirewall.h"
 #include "sessions/store/RecordStore.h"
 #include "sessions/ui/TLookform.h"
 #include "shell/TLog.h"
@@ -62,6 +66,11 @@ public:
     AdminLock &adminLock() { return *adminLock_; }
     // Tests answer the password dialogs from a script.
     void setAdminDialogs(AdminDialogs *dialogs) { adminDialogs_ = dialogs; }
+    // Telephony devices and COM ports with the user's names for them.
+    DeviceList &deviceList() { return deviceList_; }
+    // The port-name table and renaming; made when the window is created.
+    PortNaming &portNaming() { return *portNaming_; }
+    TelnetFirewall &telnetFirewall() { return telnetFirewall_; }
 
     // Runs the window's creation steps, shows it and runs the deferred
     // start-up with the program's parameters (without the program name)
@@ -86,6 +95,7 @@ private:
 
     void create();
     void wireSession();
+    void wirePorts();
     void loadFlatSettings();
     void saveFlatSettings();
     void handleMessage(uint number, int param);
@@ -124,6 +134,10 @@ private:
     ShellMenus menus_;
     QtFontChooser fonts_;
     TermOptionsController termOptions_;
+    DeviceList deviceList_;
+    std::unique_ptr<PortNaming> portNaming_;
+    TelnetFirewall telnetFirewall_;
+    LineSignals lineSignals_;
     QTimer clock_;
     bool askBeforeClosing_ = true;
     bool closed_ = false;

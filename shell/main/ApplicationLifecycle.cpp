@@ -21,10 +21,10 @@ void Application::runStartup(const QStringList &arguments)
 {
     window_.Setcaptions(window_.terminal()->doorway());
     log_.write(QStringLiteral("Entering startup code"));
-    // The macro bar is shown here by the macro controller, and the device
-    // list built by the port naming controller. The window is shown now, so
-    // its frame counts in the sizing.
+    // The macro bar is shown here by the macro controller. The window is
+    // shown now, so its frame counts in the sizing.
     termOptions_.SizeWindowToTerminal();
+    portNaming_->Getdevices();
     StartupConnect starter(*connect_, state_, window_, phonebook_, log_);
     starter.run(StartupCommand::interpret(arguments), settings_.read(Setting::AutoStartSession));
     emit startupFinished();
