@@ -241,6 +241,7 @@ void ConnectController::Hangup1Click()
     view.setCaption(title());
     const ConnectionKind kind = parts_.state.connectionKind();
     if (kind == ConnectionKind::ModemDial || kind == ConnectionKind::ModemAnswer) {
+        dialAfterInit_ = false;
         hangupModem();
     } else {
         log.write(QStringLiteral("pConType=%1").arg(int(kind)));

@@ -134,7 +134,8 @@ private:
     void dialLine(bool answer);
     void SetComm();
     void SetLine();
-    void InitTheModem();
+    // True when an init string was sent.
+    bool InitTheModem();
     void ShowAutoAnswer();
     void hangupModem();
     void dialQueueEntry(int index);
@@ -187,6 +188,8 @@ private:
     QString startupScript_;
     LookupHistory lookupHistory_;
     int initStringTimer_ = 0;
+    // The dial waits for the modem's answer to the init string.
+    bool dialAfterInit_ = false;
     QString initString_;
     DataPacket *firePacket_ = nullptr;
     QString firewallHost_;

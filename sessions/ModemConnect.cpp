@@ -75,12 +75,14 @@ void ConnectController::SetLine()
         QStringLiteral("SFC=Both"));
 }
 
-void ConnectController::InitTheModem()
+bool ConnectController::InitTheModem()
 {
     const QString init = parts_.state.currentEntry().get(PhoneField::Init);
     parts_.log.write(QStringLiteral("Init Cmd: ") + init);
-    if (!init.isEmpty())
-        parts_.port.putString(init + QLatin1Char('\r'));
+    if (init.isEmpty())
+        return false;
+    parts_.modem.sendCommand(init + QStringLiteral("^M"));
+    return true;
 }
 
 void ConnectController::ShowAutoAnswer()
@@ -99,8 +101,10 @@ void ConnectController::dialLine(bool answer)
     TapiLine &tapi = parts_.tapi;
     const PhonebookEntry &entry = state.currentEntry();
     if (tapi.selectedDevice().isEmpty()) {
-        parts_.prompt.warning(QStringLiteral("Line device not found: %1. Check LineDevices.ini.")
-                                  .arg(entry.get(PhoneField::Device)));
+        const QString device = entry.get(PhoneField::Device);
+        parts_.prompt.warning(device.isEmpty()
+                ? QStringLiteral("No line device is chosen for %1.").arg(entry.get(PhoneField::Name))
+                : QStringLiteral("No line device named %1 in LineDevices.ini.").arg(device));
         state.setConnectionKind(ConnectionKind::None);
         return;
     }
@@ -157,7 +161,7 @@ void ConnectController::dialModemPort(bool answer)
         state.setOnline(true);
         return;
     }
-    InitTheModem();
+    const bool initSent = InitTheModem();
     const QString phone = entry.get(PhoneField::Phone);
     if (phone.isEmpty()) {
         // Without a number the modem line is a terminal session.
@@ -171,7 +175,11 @@ void ConnectController::dialModemPort(bool answer)
     parts_.dialer.setNumber(phone);
     view.setToolBarEnabled(false);
     view.DisableBtns(false);
-    parts_.dialer.run();
+    // A modem takes no command until it has answered the one before.
+    if (initSent)
+        dialAfterInit_ = true;
+    else
+        parts_.dialer.run();
 }
 
 // The dial-progress window's outcome.

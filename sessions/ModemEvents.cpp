@@ -62,6 +62,12 @@ void ConnectController::modemCarrierLost()
 void ConnectController::modemCommandProcessed(int data)
 {
     SessionState &state = parts_.state;
+    if (dialAfterInit_) {
+        dialAfterInit_ = false;
+        if (parts_.port.isOpen())
+            parts_.dialer.run();
+        return;
+    }
     if (!state.hangupPending())
         return;
     state.setHangupPending(false);

@@ -68,11 +68,20 @@ Application::Application(QObject *parent)
 {
     // Nothing is logged before the application log's switch is read.
     log_.setEnabled(false);
-    connect_ = std::make_unique<ConnectController>(SessionParts{
-        port_, state_, window_, lights_, log_, *forwarders_, *forwarders_, engine_.options(), logging_});
+    port_.setDeviceOverride(ComDevices::fromSettings(settings_));
+    tapi_.setDeviceOverride(ComDevices::fromSettings(settings_));
+    quickDialogs_ = std::make_unique<QtQuickConnectDialogs>(&window_, ComDevices::fromSettings(settings_));
+    connect_ = std::make_unique<ConnectController>(SessionParts{port_, state_, window_, lights_, log_,
+        *forwarders_, *forwarders_, engine_, logging_, settings_, phonebook_, deviceList_,
+        [this] {
+            if (portNaming_)
+                portNaming_->Getdevices();
+        },
+        modem_, dialer_, tapi_, *quickDialogs_, telnetFirewall_});
     adminLock_ = std::make_unique<AdminLock>(settings_, *forwarders_, *forwarders_, log_);
     wireSession();
     wirePorts();
+    wireModem();
 }
 
 Application::~Application() = default;
@@ -115,11 +124,9 @@ void Application::create()
     loadFlatSettings();
     log_.write(QStringLiteral("Setting sound dir to: ") + directories_.sounds);
     phonebook_.setFileName(directories_.phonebook + QStringLiteral("Phone.Dat"));
-    // The line devices are added to the device list by the telephony
-    // controller.
     portNaming_ = std::make_unique<PortNaming>(
         PortNaming::Parts{phonebook_, deviceList_, port_, log_, *forwarders_,
-            [this] { return adminLock_->AdminCheck(); }, [] { return QStringList(); }},
+            [this] { return adminLock_->AdminCheck(); }, [this] { return tapi_.devices(); }},
         directories_.phonebook);
     log_.write(QStringLiteral("Terminal settings loaded"));
     if (!settings_.read(Setting::ShowNew690)) {
@@ -251,6 +258,9 @@ void Application::handleMessage(uint number, int param)
         break;
     case PostedMessage::MsgClose:
         window_.close();
+        break;
+    case PostedMessage::MsgDialNext:
+        connect_->DialNext();
         break;
     default:
         // The dialler, the command line, printing and transfers answer

@@ -3,7 +3,12 @@
 #include "cmdline/AliasList.h"
 #include "comms/line/Comport.h"
 #include "comms/line/StatusLights.h"
+#include "comms/modem/Dialer.h"
+#include "comms/modem/Modem.h"
+#include "comms/telephony/TapiLine.h"
 #include "comms/transfer/ProtocolEngine.h"
+#include "comms/ui/CallProgressWindow.h"
+#include "comms/ui/DialProgressWindow.h"
 #include "extras/AdminLock.h"
 #include "extras/Directories.h"
 #include "extras/ui/QtAdminDialogs.h"
@@ -16,6 +21,7 @@
 #include "sessions/SessionState.h"
 #include "sessions/TelnetFirewall.h"
 #include "sessions/store/RecordStore.h"
+#include "sessions/ui/QtQuickConnectDialogs.h"
 #include "sessions/ui/TLookform.h"
 #include "shell/TLog.h"
 #include "shell/main/Mainform.h"
@@ -96,6 +102,7 @@ private:
     void create();
     void wireSession();
     void wirePorts();
+    void wireModem();
     void loadFlatSettings();
     void saveFlatSettings();
     void handleMessage(uint number, int param);
@@ -110,9 +117,14 @@ private:
     QString programDir_;
     Comport port_;
     ProtocolEngine engine_;
+    Modem modem_{port_};
+    Dialer dialer_{modem_};
+    TapiLine tapi_{port_, modem_, programDir_};
     LoggingOptions logging_;
     SessionState state_;
     TMainform window_;
+    DialProgressWindow dialWindow_{&window_};
+    CallProgressWindow callWindow_{&window_};
     QtPrompt qtPrompt_;
     UserPrompt *prompt_ = &qtPrompt_;
     HelpViewer helpViewer_;
@@ -137,6 +149,7 @@ private:
     DeviceList deviceList_;
     std::unique_ptr<PortNaming> portNaming_;
     TelnetFirewall telnetFirewall_;
+    std::unique_ptr<QtQuickConnectDialogs> quickDialogs_;
     LineSignals lineSignals_;
     QTimer clock_;
     bool askBeforeClosing_ = true;

@@ -193,6 +193,7 @@ private slots:
         rig.connect.DirectBtnClick();
         QCOMPARE(rig.settings.read(Setting::DInit), QStringLiteral("`"));
         rig.connect.Hangup1Click();
+        rig.quick.choices.push_back([](ComportChoice &) { return true; });
         rig.connect.DirectBtnClick();
         QCOMPARE(rig.quick.shownParameters.last().init, QString());
         QCOMPARE(rig.quick.shownParameters.last().dialCommand, QStringLiteral("ATDT"));
@@ -221,7 +222,8 @@ private slots:
         QByteArray request;
         client->write("WinGate Engine\r\nWingate>");
         QTRY_VERIFY_WITH_TIMEOUT((request += client->readAll()).contains('\r'), 20000);
-        QCOMPARE(request.right(request.size() - request.lastIndexOf("bbs")), QByteArray("bbs.inside:2300\r"));
+        // Telnet sends CR as CR NUL.
+        QVERIFY2(request.contains("bbs.inside:2300\r"), request.constData());
         client->write("Connected to bbs.inside\r\n");
         QTRY_VERIFY_WITH_TIMEOUT(seen.contains("Connected to bbs.inside"), 20000);
         // Only one log-in per connection.
