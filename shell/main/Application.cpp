@@ -65,6 +65,7 @@ Application::Application(QObject *parent)
     , termOptions_(window_, settings_, log_, *forwarders_, keyboard_.settings(), fonts_,
           [this] { return adminLock_->AdminCheck(); })
     , lineSignals_(port_, window_, log_)
+    , qtQuickConnect_(&window_, ComDevices::fromSettings(settings_))
 {
     // Nothing is logged before the application log's switch is read.
     log_.setEnabled(false);

@@ -16,6 +16,7 @@
 #include "sessions/SessionState.h"
 #include "sessions/TelnetFirewall.h"
 #include "sessions/store/RecordStore.h"
+#include "sessions/ui/QtQuickConnectDialogs.h"
 #include "sessions/ui/TLookform.h"
 #include "shell/TLog.h"
 #include "shell/main/Mainform.h"
@@ -71,6 +72,9 @@ public:
     // The port-name table and renaming; made when the window is created.
     PortNaming &portNaming() { return *portNaming_; }
     TelnetFirewall &telnetFirewall() { return telnetFirewall_; }
+    // "Select comport" and "Comport parameters"; tests answer them instead.
+    QuickConnectDialogs &quickConnectDialogs() { return *quickConnect_; }
+    void setQuickConnectDialogs(QuickConnectDialogs *dialogs) { quickConnect_ = dialogs; }
 
     // Runs the window's creation steps, shows it and runs the deferred
     // start-up with the program's parameters (without the program name)
@@ -138,6 +142,8 @@ private:
     std::unique_ptr<PortNaming> portNaming_;
     TelnetFirewall telnetFirewall_;
     LineSignals lineSignals_;
+    QtQuickConnectDialogs qtQuickConnect_;
+    QuickConnectDialogs *quickConnect_ = &qtQuickConnect_;
     QTimer clock_;
     bool askBeforeClosing_ = true;
     bool closed_ = false;
