@@ -102,8 +102,8 @@ void Application::create()
         log_.write(QStringLiteral("Error loading icons"));
         prompt_->warning(QStringLiteral("Error loading icons"));
     }
-    // The macro bank, device list and dial lists are created here by their
-    // controllers.
+    // The macro bank and dial lists are created here by their controllers;
+    // the device list is built at start-up.
     log_.write(QStringLiteral("Lists Created"));
     // The terminal font is bundled and loaded for this process only; nothing
     // is copied into a system folder.
@@ -116,8 +116,7 @@ void Application::create()
     loadFlatSettings();
     log_.write(QStringLiteral("Setting sound dir to: ") + directories_.sounds);
     phonebook_.setFileName(directories_.phonebook + QStringLiteral("Phone.Dat"));
-    // The line devices are added to the device list by the telephony
-    // controller.
+    // The telephony controller gives the device list its line devices.
     portNaming_ = std::make_unique<PortNaming>(
         PortNaming::Parts{phonebook_, deviceList_, port_, log_, *forwarders_,
             [this] { return adminLock_->AdminCheck(); }, [] { return QStringList(); }},
