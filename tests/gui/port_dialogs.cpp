@@ -23,6 +23,7 @@
 #include "shell/TLog.h"
 #include "shell/main/Application.h"
 #include "support/LinePeers.h"
+#include "support/PageText.h"
 
 namespace {
 
@@ -277,8 +278,9 @@ private slots:
     }
 
     // "T&elnet" in the window edits the firewall settings kept for the
-    // connections and saved at exit.
-    void firewallEntry()
+    // connections and saved at exit; the pop-up's "Drop DTR" says when the
+    // line cannot.
+    void windowEntries()
     {
         RecordingPrompt prompt;
         {
@@ -293,6 +295,8 @@ private slots:
             });
             application.window().entry(QStringLiteral("Telnet1"))->trigger();
             QCOMPARE(application.telnetFirewall().host, QStringLiteral("gate.example"));
+            application.window().entry(QStringLiteral("DropDTR1"))->trigger();
+            QVERIFY(pageText(application.window().terminal()).contains("Cannot drop DTR: "));
             application.closeWithoutAsking();
         }
         Application again;
