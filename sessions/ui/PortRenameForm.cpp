@@ -3,11 +3,12 @@
 #include "comms/line/ComPortLabels.h"
 
 #include <QDialogButtonBox>
-#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 PortRenameForm::PortRenameForm(PortNaming &naming, const ComDevices::Override &devices, QWidget *parent)
     : QDialog(parent)
@@ -37,14 +38,19 @@ PortRenameForm::PortRenameForm(PortNaming &naming, const ComDevices::Override &d
     ok->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
 
-    auto *grid = new QGridLayout(this);
-    grid->addWidget(portLabel, 0, 0);
-    grid->addWidget(nameLabel, 0, 1);
-    grid->addWidget(ports_, 1, 0, 2, 1);
-    grid->addWidget(name_, 1, 1, Qt::AlignTop);
-    grid->addWidget(buttons, 3, 0, 1, 2);
-    grid->setColumnStretch(0, 3);
-    grid->setColumnStretch(1, 2);
+    auto *portColumn = new QVBoxLayout;
+    portColumn->addWidget(portLabel);
+    portColumn->addWidget(ports_, 1);
+    auto *nameColumn = new QVBoxLayout;
+    nameColumn->addWidget(nameLabel);
+    nameColumn->addWidget(name_);
+    nameColumn->addStretch(1);
+    auto *columns = new QHBoxLayout;
+    columns->addLayout(portColumn, 3);
+    columns->addLayout(nameColumn, 2);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(columns, 1);
+    layout->addWidget(buttons);
     resize(560, 360);
 
     connect(ports_, &QListWidget::currentRowChanged, this, &PortRenameForm::select);

@@ -14,7 +14,8 @@
 class Application::Forwarders : public UserPrompt,
                                 public HostLookup,
                                 public AdminDialogs,
-                                public HelpService {
+                                public HelpService,
+                                public QuickConnectDialogs {
 public:
     explicit Forwarders(Application &app)
         : app_(app)
@@ -33,6 +34,14 @@ public:
     }
     std::optional<QString> Lookup(const QString &host) override { return app_.lookup_->Lookup(host); }
     void showHelp(int context) override { app_.help_->showHelp(context); }
+    bool selectComport(ComportChoice &choice, const QList<DeviceEntry> &ports) override
+    {
+        return app_.quickConnect_->selectComport(choice, ports);
+    }
+    bool comportParameters(ComportParameters &parameters) override
+    {
+        return app_.quickConnect_->comportParameters(parameters);
+    }
     QString askAdminPassword() override { return app_.adminDialogs_->askAdminPassword(); }
     std::optional<AdminPasswordFields> askNewAdminPassword(
         const std::function<bool(const AdminPasswordFields &)> &accept) override
@@ -65,19 +74,19 @@ Application::Application(QObject *parent)
     , termOptions_(window_, settings_, log_, *forwarders_, keyboard_.settings(), fonts_,
           [this] { return adminLock_->AdminCheck(); })
     , lineSignals_(port_, window_, log_)
+    , qtQuickConnect_(&window_, ComDevices::fromSettings(settings_))
 {
     // Nothing is logged before the application log's switch is read.
     log_.setEnabled(false);
     port_.setDeviceOverride(ComDevices::fromSettings(settings_));
     tapi_.setDeviceOverride(ComDevices::fromSettings(settings_));
-    quickDialogs_ = std::make_unique<QtQuickConnectDialogs>(&window_, ComDevices::fromSettings(settings_));
     connect_ = std::make_unique<ConnectController>(SessionParts{port_, state_, window_, lights_, log_,
         *forwarders_, *forwarders_, engine_, logging_, settings_, phonebook_, deviceList_,
         [this] {
             if (portNaming_)
                 portNaming_->Getdevices();
         },
-        modem_, dialer_, tapi_, *quickDialogs_, telnetFirewall_});
+        modem_, dialer_, tapi_, *forwarders_, telnetFirewall_});
     adminLock_ = std::make_unique<AdminLock>(settings_, *forwarders_, *forwarders_, log_);
     wireSession();
     wirePorts();
@@ -110,8 +119,8 @@ void Application::create()
         log_.write(QStringLiteral("Error loading icons"));
         prompt_->warning(QStringLiteral("Error loading icons"));
     }
-    // The macro bank, device list and dial lists are created here by their
-    // controllers.
+    // The macro bank and dial lists are created here by their controllers;
+    // the device list is built at start-up.
     log_.write(QStringLiteral("Lists Created"));
     // The terminal font is bundled and loaded for this process only; nothing
     // is copied into a system folder.

@@ -77,6 +77,9 @@ public:
     // The port-name table and renaming; made when the window is created.
     PortNaming &portNaming() { return *portNaming_; }
     TelnetFirewall &telnetFirewall() { return telnetFirewall_; }
+    // "Select comport" and "Comport parameters"; tests answer them instead.
+    QuickConnectDialogs &quickConnectDialogs() { return *quickConnect_; }
+    void setQuickConnectDialogs(QuickConnectDialogs *dialogs) { quickConnect_ = dialogs; }
 
     // Runs the window's creation steps, shows it and runs the deferred
     // start-up with the program's parameters (without the program name)
@@ -149,8 +152,9 @@ private:
     DeviceList deviceList_;
     std::unique_ptr<PortNaming> portNaming_;
     TelnetFirewall telnetFirewall_;
-    std::unique_ptr<QtQuickConnectDialogs> quickDialogs_;
     LineSignals lineSignals_;
+    QtQuickConnectDialogs qtQuickConnect_;
+    QuickConnectDialogs *quickConnect_ = &qtQuickConnect_;
     QTimer clock_;
     bool askBeforeClosing_ = true;
     bool closed_ = false;

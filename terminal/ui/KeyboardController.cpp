@@ -142,10 +142,6 @@ void KeyboardController::connectMenus()
     on("Copy1", &KeyboardController::Copy1Click);
     on("Paste1", &KeyboardController::Paste1Click);
     on("Clear1", &KeyboardController::Clear1Click);
-    on("DropDTR1", [this] { port_.setDtr(false); });
-    on("RaiseDTR1", [this] { port_.setDtr(true); });
-    on("RaiseRTS1", [this] { port_.setRts(true); });
-    on("DropRTS1", [this] { port_.setRts(false); });
     for (const char *name : {"TermMenu", "TermPop"})
         connect(menus_.menu(QString::fromLatin1(name)), &QMenu::aboutToShow, this,
             &KeyboardController::updatePaste);
