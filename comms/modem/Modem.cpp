@@ -32,7 +32,7 @@ Modem::Modem(Comport &port, QObject *parent)
     // The guard time before "+++" is silence: anything sent restarts it.
     connect(&port_, &Comport::sent, this, [this] {
         if (hangupStep_ == HangupStep::GuardBefore)
-            hangupTimer_.start(guardMs_);
+            hangupTimer_.start(guardWait());
     });
 }
 
@@ -125,7 +125,7 @@ void Modem::hangup()
         return;
     }
     hangupStep_ = HangupStep::GuardBefore;
-    hangupTimer_.start(guardMs_);
+    hangupTimer_.start(guardWait());
 }
 
 void Modem::stepHangup()
@@ -139,7 +139,7 @@ void Modem::stepHangup()
     case HangupStep::GuardBefore:
         put(QStringLiteral("+++"));
         hangupStep_ = HangupStep::GuardAfter;
-        hangupTimer_.start(guardMs_);
+        hangupTimer_.start(guardWait());
         break;
     case HangupStep::GuardAfter:
         hangupStep_ = HangupStep::None;
@@ -148,6 +148,13 @@ void Modem::stepHangup()
     case HangupStep::None:
         break;
     }
+}
+
+// The modem measures its guard silence from when it sees the bytes, a little
+// after they leave here: wait a margin longer so "+++" is never taken for data.
+int Modem::guardWait() const
+{
+    return guardMs_ + guardMs_ / 4 + 50;
 }
 
 QString Modem::hangupCommand() const

@@ -104,6 +104,7 @@ private:
     void expect(Waiting what, int ms);
     void stepHangup();
     QString hangupCommand() const;
+    int guardWait() const;
 
     Comport &port_;
     ModemCommands commands_;

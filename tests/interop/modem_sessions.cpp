@@ -110,7 +110,7 @@ private slots:
         QVERIFY(rig.port.isOpen());
         QTRY_VERIFY_WITH_TIMEOUT(!rig.port.isOpen(), 20000);
         QVERIFY(rig.logText().contains(QLatin1String("Close port timer fired")));
-        QVERIFY(fixture.log().contains("ATH0"));
+        QTRY_VERIFY_WITH_TIMEOUT(fixture.log().contains("ATH0"), 20000);
         QTRY_VERIFY_WITH_TIMEOUT(host.peer->state() != QAbstractSocket::ConnectedState, 20000);
         QCOMPARE(rig.state.connectionKind(), ConnectionKind::None);
     }
@@ -217,6 +217,8 @@ private slots:
         QCOMPARE(rig.view.statusPanel, QStringLiteral("Auto Answer mode"));
         QVERIFY(rig.view.notices.contains(QStringLiteral("Waiting for call\r\n")));
         QVERIFY(rig.state.online());
+        // A call before the modem has taken its init string would be reset by it.
+        QTRY_VERIFY_WITH_TIMEOUT(rig.received.contains("OK"), 20000);
 
         QTcpSocket caller;
         caller.connectToHost(QHostAddress::LocalHost, fixture.listenPort());
