@@ -3,6 +3,7 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
+#include <QShowEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -35,4 +36,13 @@ QLabel *CallStatusPanel::addValue(const QString &caption, const QString &objectN
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     form_->addRow(caption, label);
     return label;
+}
+
+void CallStatusPanel::showEvent(QShowEvent *event)
+{
+    if (const QWidget *owner = parentWidget(); owner && owner->isVisible()) {
+        adjustSize();
+        move(owner->frameGeometry().center() - rect().center());
+    }
+    QWidget::showEvent(event);
 }

@@ -18,6 +18,8 @@ signals:
     void cancelClicked();
 
 protected:
+    // Opens over the middle of the window it belongs to.
+    void showEvent(QShowEvent *event) override;
     QLabel *addValue(const QString &caption, const QString &objectName);
     QPushButton *cancelButton() const { return cancel_; }
 

@@ -63,40 +63,6 @@ private:
     QSerialPort port_;
 };
 
-// A host on loopback that keeps the one connection it accepts.
-struct Host : QTcpServer {
-    QTcpSocket *peer = nullptr;
-    QByteArray got;
-    bool listen()
-    {
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            peer = nextPendingConnection();
-            connect(peer, &QTcpSocket::readyRead, this, [this] { got += peer->readAll(); });
-        });
-        return QTcpServer::listen(QHostAddress::LocalHost);
-    }
-    QByteArray address() const { return "127.0.0.1:" + QByteArray::number(serverPort()); }
-    // A call table line for a number that reaches this host.
-    QByteArray entry(const char *number) const { return QByteArray(number) + ' ' + address() + '\n'; }
-};
-
-// A terminal without telnet: every option telnetd asks for or offers in
-// text is refused, so that it goes on to run its program.
-QByteArray refusals(const QByteArray &text)
-{
-    QByteArray out;
-    const char iac = '\xff';
-    for (qsizetype i = 0; i + 2 < text.size(); ++i) {
-        if (text.at(i) != iac)
-            continue;
-        const auto verb = static_cast<unsigned char>(text.at(i + 1));
-        if (verb == 0xfd) // DO -> WONT
-            out += QByteArray("\xff\xfc") + text.at(i + 2);
-        else if (verb == 0xfb) // WILL -> DONT
-            out += QByteArray("\xff\xfe") + text.at(i + 2);
-    }
-    return out;
-}
 
 quint16 refusedPort()
 {
@@ -194,7 +160,7 @@ private slots:
         QFETCH(QByteArray, outcome);
         QFETCH(QByteArray, setup);
         QFETCH(QByteArray, result);
-        Host host;
+        CalledHost host;
         QVERIFY(host.listen());
         if (outcome == "host")
             outcome = host.address();
@@ -212,7 +178,7 @@ private slots:
     // Each dial of a number takes its next outcome; the last one repeats.
     void busyThenConnect()
     {
-        Host host;
+        CalledHost host;
         QVERIFY(host.listen());
         ModemFixture modem;
         QVERIFY(modem.start({}, "5550100 BUSY," + host.address() + '\n'));
@@ -264,7 +230,7 @@ private slots:
         while (!terminal.waitFor("Welcome to the modem board", 200) && !deadline.hasExpired()) {
             const qsizetype lastIac = terminal.got.lastIndexOf('\xff');
             if (lastIac >= answered) {
-                terminal.type(refusals(terminal.got.mid(answered)));
+                terminal.type(telnetRefusals(terminal.got.mid(answered)));
                 answered = lastIac + 1;
             }
         }
@@ -275,7 +241,7 @@ private slots:
     // ATO goes back on line, ATH ends the call. Pluses inside data are data.
     void escapeOnlineHangUp()
     {
-        Host host;
+        CalledHost host;
         QVERIFY(host.listen());
         ModemFixture modem;
         QVERIFY(modem.start({QStringLiteral("--guard-ms"), QStringLiteral("200")}, host.entry("42")));
@@ -311,7 +277,7 @@ private slots:
 
     void farEndClosing()
     {
-        Host host;
+        CalledHost host;
         QVERIFY(host.listen());
         ModemFixture modem;
         QVERIFY(modem.start({}, host.entry("42")));

@@ -1,27 +1,16 @@
+#include <QDeadlineTimer>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include "support/LinePeers.h"
 #include "support/ModemFixture.h"
 #include "support/SessionRig.h"
+#include "support/TestFiles.h"
 
 namespace {
-
-// A host on loopback that keeps the one connection it accepts.
-struct CalledHost : QTcpServer {
-    QTcpSocket *peer = nullptr;
-    QByteArray got;
-    bool listen()
-    {
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            peer = nextPendingConnection();
-            connect(peer, &QTcpSocket::readyRead, this, [this] { got += peer->readAll(); });
-        });
-        return QTcpServer::listen(QHostAddress::LocalHost);
-    }
-    QByteArray address() const { return "127.0.0.1:" + QByteArray::number(serverPort()); }
-};
 
 // A session rig whose COM5 is the fixture's modem, with short guard times.
 struct ModemRig : SessionRig {
@@ -113,6 +102,38 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(fixture.log().contains("ATH0"), 20000);
         QTRY_VERIFY_WITH_TIMEOUT(host.peer->state() != QAbstractSocket::ConnectedState, 20000);
         QCOMPARE(rig.state.connectionKind(), ConnectionKind::None);
+    }
+
+    // The call reaches inetutils telnetd; the user refuses its options (a
+    // modem line carries no telnet) and works with the program it runs.
+    void dialTelnetd()
+    {
+        QTemporaryDir dir;
+        const QString program = TestFiles::writeScript(dir.path(), QStringLiteral("modem-board.sh"),
+            "#!/bin/sh\necho 'Welcome to the modem board'\nexec cat\n");
+        SocketExec telnetd;
+        QVERIFY(telnetd.start(QStringLiteral("/usr/sbin/telnetd -h -E ") + program));
+        ModemFixture fixture;
+        QVERIFY(fixture.start({}, "5550100 127.0.0.1:" + QByteArray::number(telnetd.port()) + '\n'));
+        ModemRig rig(fixture.near());
+        rig.record();
+        rig.addModemEntry(QStringLiteral("Telnetd"), QStringLiteral("5"), QStringLiteral("5550100"));
+        rig.dial(QStringLiteral("Telnetd"));
+        QTRY_VERIFY_WITH_TIMEOUT(rig.logText().contains(QLatin1String("Modem is connected")), 20000);
+        qsizetype answered = 0;
+        QDeadlineTimer deadline(30000);
+        while (!rig.received.contains("Welcome to the modem board") && !deadline.hasExpired()) {
+            const qsizetype lastIac = rig.received.lastIndexOf('\xff');
+            if (lastIac >= answered) {
+                rig.port.putBlock(telnetRefusals(rig.received.mid(answered)));
+                answered = lastIac + 1;
+            }
+            QTest::qWait(100);
+        }
+        QVERIFY2(rig.received.contains("Welcome to the modem board"), rig.received.toHex(' ').constData());
+        rig.port.putString(QStringLiteral("ping through the modem\r"));
+        // Nothing echoes on the modem line: what comes back is the far end's.
+        QTRY_VERIFY_WITH_TIMEOUT(rig.received.contains("ping through the modem"), 20000);
     }
 
     // BUSY on the first attempt, connected on the second after the wait.

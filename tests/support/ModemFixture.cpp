@@ -60,3 +60,19 @@ void ModemFixture::stop()
     }
     pty_.stop();
 }
+
+QByteArray telnetRefusals(const QByteArray &text)
+{
+    QByteArray out;
+    const char iac = '\xff';
+    for (qsizetype i = 0; i + 2 < text.size(); ++i) {
+        if (text.at(i) != iac)
+            continue;
+        const auto verb = static_cast<unsigned char>(text.at(i + 1));
+        if (verb == 0xfd) // DO -> WONT
+            out += QByteArray("\xff\xfc") + text.at(i + 2);
+        else if (verb == 0xfb) // WILL -> DONT
+            out += QByteArray("\xff\xfe") + text.at(i + 2);
+    }
+    return out;
+}

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QProcess>
 #include <QStringList>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 
 #include "support/LinePeers.h"
@@ -29,3 +31,25 @@ private:
     QByteArray log_;
     quint16 listenPort_ = 0;
 };
+
+// A host on loopback that keeps the one connection it accepts: what a call
+// through the fixture reaches.
+struct CalledHost : QTcpServer {
+    QTcpSocket *peer = nullptr;
+    QByteArray got;
+    bool listen()
+    {
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            peer = nextPendingConnection();
+            connect(peer, &QTcpSocket::readyRead, this, [this] { got += peer->readAll(); });
+        });
+        return QTcpServer::listen(QHostAddress::LocalHost);
+    }
+    QByteArray address() const { return "127.0.0.1:" + QByteArray::number(serverPort()); }
+    // A call table line for a number that reaches this host.
+    QByteArray entry(const char *number) const { return QByteArray(number) + ' ' + address() + '\n'; }
+};
+
+// A terminal without telnet: every option telnetd asks for or offers in
+// text is refused, so that it goes on to run its program.
+QByteArray telnetRefusals(const QByteArray &text);
