@@ -63,7 +63,6 @@ private:
     QSerialPort port_;
 };
 
-
 quint16 refusedPort()
 {
     QTcpServer server;
@@ -225,15 +224,8 @@ private slots:
         QVERIFY(terminal.command("ATE0X4"));
         terminal.type("ATDT555-1234\r");
         QVERIFY2(terminal.waitFor("\r\nCONNECT 33600\r\n"), modem.log().constData());
-        qsizetype answered = 0;
-        QDeadlineTimer deadline(30000);
-        while (!terminal.waitFor("Welcome to the modem board", 200) && !deadline.hasExpired()) {
-            const qsizetype lastIac = terminal.got.lastIndexOf('\xff');
-            if (lastIac >= answered) {
-                terminal.type(telnetRefusals(terminal.got.mid(answered)));
-                answered = lastIac + 1;
-            }
-        }
+        refuseTelnetUntilAnswered([&](int ms) { return terminal.waitFor("Welcome to the modem board", ms); },
+            [&] { return terminal.got; }, [&](const QByteArray &bytes) { terminal.type(bytes); });
         QVERIFY2(terminal.got.contains("Welcome to the modem board"), terminal.got.toHex(' ').constData());
     }
 

@@ -1,4 +1,3 @@
-#include <QDeadlineTimer>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -120,16 +119,12 @@ private slots:
         rig.addModemEntry(QStringLiteral("Telnetd"), QStringLiteral("5"), QStringLiteral("5550100"));
         rig.dial(QStringLiteral("Telnetd"));
         QTRY_VERIFY_WITH_TIMEOUT(rig.logText().contains(QLatin1String("Modem is connected")), 20000);
-        qsizetype answered = 0;
-        QDeadlineTimer deadline(30000);
-        while (!rig.received.contains("Welcome to the modem board") && !deadline.hasExpired()) {
-            const qsizetype lastIac = rig.received.lastIndexOf('\xff');
-            if (lastIac >= answered) {
-                rig.port.putBlock(telnetRefusals(rig.received.mid(answered)));
-                answered = lastIac + 1;
-            }
-            QTest::qWait(100);
-        }
+        refuseTelnetUntilAnswered(
+            [&](int ms) {
+                QTest::qWait(ms);
+                return rig.received.contains("Welcome to the modem board");
+            },
+            [&] { return rig.received; }, [&](const QByteArray &bytes) { rig.port.putBlock(bytes); });
         QVERIFY2(rig.received.contains("Welcome to the modem board"), rig.received.toHex(' ').constData());
         rig.port.putString(QStringLiteral("ping through the modem\r"));
         // Nothing echoes on the modem line: what comes back is the far end's.

@@ -76,3 +76,21 @@ QByteArray telnetRefusals(const QByteArray &text)
     }
     return out;
 }
+
+bool refuseTelnetUntilAnswered(const std::function<bool(int ms)> &wait,
+    const std::function<QByteArray()> &got, const std::function<void(const QByteArray &)> &send)
+{
+    qsizetype answered = 0;
+    const QDeadlineTimer deadline(30000);
+    while (!wait(100)) {
+        if (deadline.hasExpired())
+            return false;
+        const QByteArray text = got();
+        const qsizetype lastIac = text.lastIndexOf('\xff');
+        if (lastIac >= answered) {
+            send(telnetRefusals(text.mid(answered)));
+            answered = lastIac + 1;
+        }
+    }
+    return true;
+}

@@ -6,6 +6,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <functional>
 
 #include "support/LinePeers.h"
 
@@ -53,3 +54,10 @@ struct CalledHost : QTcpServer {
 // A terminal without telnet: every option telnetd asks for or offers in
 // text is refused, so that it goes on to run its program.
 QByteArray telnetRefusals(const QByteArray &text);
+
+// Refuses telnetd's option requests, as a terminal without telnet does, until
+// what the program runs answers (30 s at most): wait(ms) waits for more input
+// and says whether that answer is in, got() is everything received so far and
+// send() types. True when the answer came.
+bool refuseTelnetUntilAnswered(const std::function<bool(int ms)> &wait,
+    const std::function<QByteArray()> &got, const std::function<void(const QByteArray &)> &send);
