@@ -165,7 +165,6 @@ void ConnectController::Postopen()
         if (answerMode())
             log.write(QStringLiteral("Answer mode, running script: ") + startupScript_);
         // The script engine starts the answer-mode script here.
-        parts_.lights.setMonitoring(true);
     }
     parts_.lights.setMonitoring(true);
     log.write(QStringLiteral("Monitoring lights on"));
