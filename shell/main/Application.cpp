@@ -73,6 +73,9 @@ Application::Application(QObject *parent)
     , menus_(window_, logging_, port_, launcher_, [this] { return keyboard_.settings(); })
     , termOptions_(window_, settings_, log_, *forwarders_, keyboard_.settings(), fonts_,
           [this] { return adminLock_->AdminCheck(); })
+    , protocolOptions_({engine_, settings_, state_, *forwarders_, &window_,
+          window_.entry(QStringLiteral("TransferOptions1")), [this] { return adminLock_->AdminCheck(); },
+          [this] { return window_.entry(QStringLiteral("ShowHints1"))->isChecked(); }})
     , lineSignals_(port_, window_, log_)
     , qtQuickConnect_(&window_, ComDevices::fromSettings(settings_))
 {
@@ -129,6 +132,7 @@ void Application::create()
     // The terminal's font, colours, emulation and grid, then the keyboard
     // options and the emulator on the map file in the program folder.
     termOptions_.GetTermFOnt();
+    protocolOptions_.LoadProtocolOptions();
     keyboard_.load(programDir_);
     loadFlatSettings();
     log_.write(QStringLiteral("Setting sound dir to: ") + directories_.sounds);
@@ -177,6 +181,7 @@ void Application::saveFlatSettings()
     settings_.write(Setting::WindowState, window_.isMaximized() ? 2 : window_.isMinimized() ? 1 : 0);
     directories_.save(settings_);
     termOptions_.SaveTermFont();
+    protocolOptions_.saveSwitches();
     keyboard_.save();
     logging_.save(settings_);
     menus_.save(settings_);

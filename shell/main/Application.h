@@ -33,6 +33,7 @@
 #include "shell/ui/QtPrompt.h"
 #include "terminal/ui/KeyboardController.h"
 #include "terminal/ui/QtFontChooser.h"
+#include "transfer/ui/ProtocolOptionsController.h"
 
 #include <QObject>
 #include <QStringList>
@@ -53,6 +54,8 @@ public:
     TLog &log() { return log_; }
     SettingsStore &settings() { return settings_; }
     ProtocolEngine &engine() { return engine_; }
+    // The protocol options and the two transfer switches.
+    ProtocolOptionsController &protocolOptions() { return protocolOptions_; }
     TRecordStore &phonebook() { return phonebook_; }
     const Directories &directories() const { return directories_; }
     const AliasList &aliases() const { return aliases_; }
@@ -149,6 +152,7 @@ private:
     ShellMenus menus_;
     QtFontChooser fonts_;
     TermOptionsController termOptions_;
+    ProtocolOptionsController protocolOptions_;
     DeviceList deviceList_;
     std::unique_ptr<PortNaming> portNaming_;
     TelnetFirewall telnetFirewall_;
