@@ -224,6 +224,12 @@ void ConnectController::Shutofflights()
     parts_.lights.lightsOut();
 }
 
+void ConnectController::applyEntryProtocolOptions()
+{
+    if (parts_.ApplyEntryProtocolOptions)
+        parts_.ApplyEntryProtocolOptions();
+}
+
 bool ConnectController::answerMode() const
 {
     return parts_.state.connectionKind() == ConnectionKind::ModemAnswer;

@@ -58,6 +58,8 @@ struct SessionParts {
     TapiLine &tapi;
     QuickConnectDialogs &quickDialogs;
     const TelnetFirewall &firewall;
+    // Gives the transfer engine the current entry's protocol options.
+    std::function<void()> ApplyEntryProtocolOptions = {};
 };
 
 // Host names looked up this run and the addresses found, in order.
@@ -158,6 +160,7 @@ private:
     void writeEntryBack();
     void clearQueueActive();
     bool answerMode() const;
+    void applyEntryProtocolOptions();
     void carrierLost();
     void modemCarrierLost();
     static QString title() { return QStringLiteral("Tarnex 7.0"); }

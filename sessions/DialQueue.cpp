@@ -31,7 +31,7 @@ void ConnectController::dialEntries(const QStringList &names)
     if (state.online() && !current.isEmpty()) {
         if (phonebook.exists(current)) {
             state.setCurrentEntry(PhonebookEntry(phonebook.read(current)), current);
-            // The entry's transfer options are applied here by the transfer controller.
+            applyEntryProtocolOptions();
             parts_.prompt.warning(QStringLiteral(
                 "You must terminate your current connect before changing the comport settings"));
         } else {

@@ -113,7 +113,7 @@ void ConnectController::dialLine(bool answer)
         view.setLinePanel(tapi.selectedDevice());
         state.setOnline(true);
         ShowAutoAnswer();
-        // The entry's transfer options are applied here by the transfer controller.
+        applyEntryProtocolOptions();
         return;
     }
     const QString phone = entry.get(PhoneField::Phone);
@@ -127,6 +127,7 @@ void ConnectController::dialLine(bool answer)
     tapiDisconnectSoundPlayed_ = false;
     tapi.dial(phone);
     view.setToolBarEnabled(false);
+    applyEntryProtocolOptions();
 }
 
 void ConnectController::dialModemPort(bool answer)
@@ -157,6 +158,7 @@ void ConnectController::dialModemPort(bool answer)
         ShowAutoAnswer();
         InitTheModem();
         parts_.modem.answerAfter(answerRings);
+        applyEntryProtocolOptions();
         // Waiting for a call is a session on the line: it can be hung up.
         state.setOnline(true);
         return;
@@ -166,6 +168,7 @@ void ConnectController::dialModemPort(bool answer)
     if (phone.isEmpty()) {
         // Without a number the modem line is a terminal session.
         state.markConnected();
+        applyEntryProtocolOptions();
         return;
     }
     QString dialCommand = entry.get(PhoneField::DialCmd);
@@ -191,7 +194,7 @@ void ConnectController::dialFinished(bool connectedNow)
         view.DisableBtns(true);
         view.setCaption(title() + QStringLiteral("  ") + parts_.state.currentEntry().get(PhoneField::Name));
         view.setToolBarEnabled(true);
-        // The entry's transfer options are applied here by the transfer controller.
+        applyEntryProtocolOptions();
         return;
     }
     const bool cancelled = parts_.dialer.wasCancelled();

@@ -28,11 +28,11 @@ void ConnectController::dialTcpClient()
             return;
         address = *found;
     }
-    if (address == HostResolver::unresolved) {
+    if (address == HostResolver::unresolved)
         Showcant();
-        return;
-    }
-    DoAttempt(address, entry.get(PhoneField::WPort));
+    else
+        DoAttempt(address, entry.get(PhoneField::WPort));
+    applyEntryProtocolOptions();
 }
 
 void ConnectController::dialTcpServer()
@@ -62,6 +62,8 @@ void ConnectController::dialTcpServer()
     parts_.state.setOnline(true);
     parts_.view.setStatusPanel(QStringLiteral("Waiting on %1:%2").arg(address, service));
     parts_.view.setLinePanel(QStringLiteral("Winsock"));
+    // Auto-Zmodem is armed here by the transfer controller.
+    applyEntryProtocolOptions();
 }
 
 std::optional<QString> ConnectController::Lookup(const QString &host)

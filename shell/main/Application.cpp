@@ -89,7 +89,8 @@ Application::Application(QObject *parent)
             if (portNaming_)
                 portNaming_->Getdevices();
         },
-        modem_, dialer_, tapi_, *forwarders_, telnetFirewall_});
+        modem_, dialer_, tapi_, *forwarders_, telnetFirewall_,
+        [this] { protocolOptions_.ApplyEntryProtocolOptions(); }});
     adminLock_ = std::make_unique<AdminLock>(settings_, *forwarders_, *forwarders_, log_);
     wireSession();
     wirePorts();
