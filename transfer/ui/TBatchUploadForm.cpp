@@ -18,6 +18,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QStorageInfo>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -54,7 +55,7 @@ TBatchUploadForm::TBatchUploadForm(
 
     showFolder(QFileInfo(uploadDir).isDir() ? uploadDir : QDir::currentPath());
     updateOk();
-    resize(720, 440);
+    resize(900, 480);
     RestoreFormPlacement(m_services.settings, *this);
 }
 
@@ -83,6 +84,15 @@ void TBatchUploadForm::buildBrowser()
     m_folders->header()->hide();
     m_folders->setDragEnabled(true);
     m_folders->setDragDropMode(QAbstractItemView::DragOnly);
+    // The model reads folders in the background: show the current one once it is there.
+    // The view lays out the new rows on its next turn; scroll after that,
+    // and only for the folders on the way to the current one.
+    connect(m_folderModel, &QFileSystemModel::directoryLoaded, this, [this](const QString &loaded) {
+        if (!m_folder.startsWith(withSlash(loaded)))
+            return;
+        QTimer::singleShot(0, this,
+            [this] { m_folders->scrollTo(m_folders->currentIndex(), QAbstractItemView::PositionAtCenter); });
+    });
     connect(m_folders->selectionModel(), &QItemSelectionModel::currentChanged, this,
         [this](const QModelIndex &current) {
             if (current.isValid())
@@ -111,7 +121,9 @@ void TBatchUploadForm::buildOutgoing()
     m_uploadFolder->setObjectName(QStringLiteral("lblUploadDir"));
     m_scanning = new QLabel(QStringLiteral("None"), this);
     m_scanning->setObjectName(QStringLiteral("lblScanning"));
-    m_scanning->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Long paths must not widen the dialog.
+    m_uploadFolder->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_scanning->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 }
 
 void TBatchUploadForm::layOut()
@@ -132,8 +144,8 @@ void TBatchUploadForm::layOut()
     outgoing->addWidget(m_outgoingList, 1);
 
     auto *lists = new QHBoxLayout;
-    lists->addLayout(browser, 2);
-    lists->addLayout(outgoing, 1);
+    lists->addLayout(browser, 3);
+    lists->addLayout(outgoing, 2);
 
     auto *scanning = new QHBoxLayout;
     scanning->addWidget(new QLabel(QStringLiteral("Scanning directory:"), this));
@@ -204,9 +216,11 @@ void TBatchUploadForm::showFolder(const QString &folder)
     if (path == m_folder)
         return;
     m_folder = path;
-    const int drive = m_drives->findText(withSlash(QStorageInfo(path).rootPath()));
+    const QString root = withSlash(QStorageInfo(path).rootPath());
+    const int drive = m_drives->findText(root);
     if (drive >= 0)
         m_drives->setCurrentIndex(drive);
+    m_folders->setRootIndex(m_folderModel->index(root));
     const QModelIndex index = m_folderModel->index(QDir(path).absolutePath());
     m_folders->setCurrentIndex(index);
     m_folders->scrollTo(index);
