@@ -3,17 +3,7 @@
 #include <QTest>
 
 #include "shell/DocumentLauncher.h"
-
-namespace {
-struct RecordingLauncher : DocumentLauncher {
-    QList<QUrl> opened;
-    bool open(const QUrl &document) override
-    {
-        opened << document;
-        return true;
-    }
-};
-} // namespace
+#include "support/RecordingLauncher.h"
 
 class DocumentLauncherTest : public QObject {
     Q_OBJECT
