@@ -36,7 +36,6 @@ WaveSetupDialog::WaveSetupDialog(EventSounds &sounds, UserPrompt &prompt, QWidge
 {
     setWindowTitle(QStringLiteral("Wave setup"));
     auto *grid = new QGridLayout;
-    grid->setColumnMinimumWidth(1, fontMetrics().averageCharWidth() * 40);
     addRow(EventSounds::Connect, QStringLiteral("On Connect"), grid);
     addRow(EventSounds::Disconnect, QStringLiteral("On Disconnect"), grid);
     addRow(EventSounds::FileComplete, QStringLiteral("On file transfer complete"), grid);
@@ -77,6 +76,7 @@ void WaveSetupDialog::addRow(EventSounds::Event event, const QString &caption, Q
     // Typing in the field plays what is typed but leaves the stored path.
     auto *field = new QLineEdit(sound.path, this);
     field->setObjectName(QStringLiteral("file") + name);
+    field->setMinimumWidth(fontMetrics().averageCharWidth() * 50);
     auto *browseButton = new QToolButton(this);
     browseButton->setObjectName(QStringLiteral("browse") + name);
     browseButton->setText(QStringLiteral("..."));
