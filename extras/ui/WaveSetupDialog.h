@@ -5,6 +5,7 @@
 #include <QDialog>
 
 class HelpService;
+class QGridLayout;
 class QLineEdit;
 class UserPrompt;
 
@@ -31,7 +32,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    void addRow(EventSounds::Event event, const QString &caption, class QGridLayout *grid);
+    void addRow(EventSounds::Event event, const QString &caption, QGridLayout *grid);
     void browse(EventSounds::Event event, QLineEdit *field);
 
     EventSounds &sounds_;
