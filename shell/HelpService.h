@@ -9,6 +9,7 @@ public:
     static constexpr int contents = 0;
     // The page describing what is new.
     static constexpr int whatIsNew = 24;
+    static constexpr int waveSetup = 27;
     static constexpr int terminalSettings = 20;
     static constexpr int startingSession = 30;
     static constexpr int keyboard = 31;

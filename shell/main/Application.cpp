@@ -1,6 +1,7 @@
 #include "shell/main/Application.h"
 
 #include "comms/ui/Terminal.h"
+#include "extras/ui/WaveSetupDialog.h"
 #include "shell/ProgramDir.h"
 #include "shell/main/PostedMessage.h"
 
@@ -170,6 +171,7 @@ void Application::loadFlatSettings()
     directories_ = Directories::load(
         settings_, programDir_, [this](const QString &text) { prompt_->information(text); });
     telnetFirewall_ = TelnetFirewall::load(settings_);
+    sounds_.load(settings_, directories_.sounds);
 }
 
 void Application::saveFlatSettings()
@@ -187,6 +189,7 @@ void Application::saveFlatSettings()
     logging_.save(settings_);
     menus_.save(settings_);
     telnetFirewall_.save(settings_);
+    sounds_.save(settings_);
 }
 
 void Application::wireSession()
@@ -213,6 +216,12 @@ void Application::wireSession()
         if (termOptions_.options().exitOnDisconnect && !state_.exiting())
             window_.close();
     });
+    connect(connect_.get(), &ConnectController::connectSound, this, [this] { sounds_.connected(); });
+    connect(connect_.get(), &ConnectController::disconnectSound, this, [this] { sounds_.disconnected(); });
+    QAction *waves = window_.entry(QStringLiteral("Sounds1"));
+    waves->setEnabled(true);
+    connect(waves, &QAction::triggered, this,
+        [this] { WaveSetupDialog::Waves1Click(sounds_, *prompt_, *help_, &window_); });
     QAction *hangup = window_.entry(QStringLiteral("Hangup1"));
     hangup->setEnabled(true);
     connect(hangup, &QAction::triggered, connect_.get(), &ConnectController::Hangup1Click);

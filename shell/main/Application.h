@@ -11,7 +11,9 @@
 #include "comms/ui/DialProgressWindow.h"
 #include "extras/AdminLock.h"
 #include "extras/Directories.h"
+#include "extras/EventSounds.h"
 #include "extras/ui/QtAdminDialogs.h"
+#include "extras/ui/QtSoundPlayer.h"
 #include "extras/ui/SessionIcons.h"
 #include "sessions/ConnectController.h"
 #include "sessions/DeviceList.h"
@@ -58,6 +60,9 @@ public:
     ProtocolOptionsController &protocolOptions() { return protocolOptions_; }
     TRecordStore &phonebook() { return phonebook_; }
     const Directories &directories() const { return directories_; }
+    EventSounds &sounds() { return sounds_; }
+    // Tests record the sounds played instead of hearing them.
+    void setSoundPlayer(SoundPlayer *player) { sounds_.setPlayer(player); }
     const AliasList &aliases() const { return aliases_; }
     const SessionIcons &icons() const { return icons_; }
     QString programDir() const { return programDir_; }
@@ -145,6 +150,8 @@ private:
     std::unique_ptr<ConnectController> connect_;
     std::unique_ptr<AdminLock> adminLock_;
     Directories directories_;
+    QtSoundPlayer soundPlayer_{log_};
+    EventSounds sounds_{&soundPlayer_};
     AliasList aliases_;
     SessionIcons icons_;
     KeyboardController keyboard_;

@@ -2,6 +2,7 @@
 #include <QTextStream>
 
 #include "comms/keyboard/DefaultKeyMap.h"
+#include "extras/ShippedSounds.h"
 #include "shell/ProcessClock.h"
 #include "shell/ProgramDir.h"
 #include "shell/SignalPipe.h"
@@ -23,6 +24,9 @@ bool prepareProgramDir()
         QTextStream(stderr) << "tarnex: " << error << '\n';
         return false;
     }
+    // Without its sounds the program still runs, silently.
+    if (!ShippedSounds::install(dir + QStringLiteral("sounds"), &error))
+        QTextStream(stderr) << "tarnex: " << error << '\n';
     return true;
 }
 
