@@ -129,7 +129,7 @@ private slots:
         QCOMPARE(buttons, QStringList({"&Cancel", "&Help", "&OK", "Cancel", "Clear", "Explorer"}));
         QVERIFY(!child<QPushButton>(shown.get(), "ok")->isEnabled());
 
-        // Part 5.1 moves it and reads the folder back.
+        // The upload code moves it to a folder and reads the folder back.
         shown->setFolder(upload + QStringLiteral("Nested"));
         QCOMPARE(shown->folder(), upload + QStringLiteral("Nested/"));
         QCOMPARE(texts(child<QListWidget>(shown.get(), "FileListBox")), QStringList({"One.bin"}));
