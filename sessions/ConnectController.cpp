@@ -158,7 +158,7 @@ void ConnectController::Postopen()
     carrierTrigger_ = parts_.port.addStatusTrigger(StatusTriggerType::ModemStatus);
     parts_.port.setStatusTrigger(carrierTrigger_, dcdMask, true);
     log.write(QStringLiteral("Added DCD trigger #%1").arg(carrierTrigger_));
-    // Auto-Zmodem and B+ detection are armed here by the transfer controller.
+    armTransferTriggers();
     if (!parts_.state.viaTapi()) {
         log.write(QStringLiteral("Startup script=") + startupScript_);
         startupScript_ = parts_.state.currentEntry().get(PhoneField::Script);
@@ -183,8 +183,14 @@ void ConnectController::RemoveTriggers()
         initStringTimer_ = 0;
     }
     firePacket_->setEnabled(false);
-    // The Auto-Zmodem trigger and B+ detection are removed here by the
-    // transfer controller.
+    if (parts_.removeTransferTriggers)
+        parts_.removeTransferTriggers();
+}
+
+void ConnectController::armTransferTriggers()
+{
+    if (parts_.armTransferTriggers)
+        parts_.armTransferTriggers();
 }
 
 void ConnectController::SaveAbortNoCarrierState()

@@ -60,6 +60,10 @@ struct SessionParts {
     const TelnetFirewall &firewall;
     // Gives the transfer engine the current entry's protocol options.
     std::function<void()> ApplyEntryProtocolOptions = {};
+    // A connection is up: the automatic Zmodem trigger (when switched on)
+    // and B+ detection; and off again when it goes.
+    std::function<void()> armTransferTriggers = {};
+    std::function<void()> removeTransferTriggers = {};
 };
 
 // Host names looked up this run and the addresses found, in order.
@@ -168,6 +172,7 @@ private:
     void dialTcpServer();
     void Postopen();
     void RemoveTriggers();
+    void armTransferTriggers();
     void SaveAbortNoCarrierState();
     void restoreAbortNoCarrier();
     void connected();

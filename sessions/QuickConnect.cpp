@@ -195,8 +195,8 @@ bool ConnectController::quickOpen(int kind)
     if (serial)
         parts_.lights.setMonitoring(true);
     view.setTerminalActive(true);
-    // The keyboard emulation is applied, Auto-Zmodem armed and B+
-    // detection enabled here by their controllers.
+    // The keyboard emulation is applied here by its controller.
+    armTransferTriggers();
     if (!serial)
         return true;
     SaveAbortNoCarrierState();

@@ -62,7 +62,7 @@ void ConnectController::dialTcpServer()
     parts_.state.setOnline(true);
     parts_.view.setStatusPanel(QStringLiteral("Waiting on %1:%2").arg(address, service));
     parts_.view.setLinePanel(QStringLiteral("Winsock"));
-    // Auto-Zmodem is armed here by the transfer controller.
+    armTransferTriggers();
     applyEntryProtocolOptions();
 }
 
@@ -103,6 +103,7 @@ void ConnectController::DoAttempt(const QString &address, const QString &service
     parts_.state.setOnline(true);
     parts_.view.setTerminalActive(true);
     parts_.state.setConnectionKind(ConnectionKind::TcpClient);
+    armTransferTriggers();
 }
 
 // With the firewall in use the port goes to the firewall instead of the

@@ -16,6 +16,8 @@ public:
     virtual void setCaption(const QString &text) = 0;
     // The terminal shows received data and sends keys only while active.
     virtual void setTerminalActive(bool active) = 0;
+    // The terminal watches the received data for the host's B+ start.
+    virtual void setBPlusDetection(bool on) = 0;
     virtual void focusTerminal() = 0;
     virtual void DisableBtns(bool enable) = 0;
     virtual void setToolBarEnabled(bool enabled) = 0;

@@ -151,6 +151,10 @@ public:
     // the data chain: while one is held another is refused (0, InputClaimed).
     HandlerToken claimInput(InputClaim claim);
     void releaseInput(HandlerToken token);
+    // Bytes a claim took but did not use (what followed the end of a
+    // transfer) go back on the line ahead of newer ones, for the next
+    // reader; triggers and watchers have seen them already.
+    void returnInput(const QByteArray &bytes);
 
     void setLogFolder(const QString &folder);
     bool setLogging(LogState state);
@@ -187,6 +191,8 @@ private:
         Disconnected,
         Error
     };
+    // The handle of a data event that carries returned input.
+    static constexpr int returnedInput = 1;
     struct Event {
         EventType type;
         TriggerKind kind = TriggerKind::Data;
@@ -202,6 +208,7 @@ private:
     void dispatch();
     void deliver(Event &event);
     void deliverData(const QByteArray &bytes);
+    void deliverReturned(const QByteArray &bytes);
     void store(const QByteArray &bytes);
     void fireTrigger(TriggerKind kind, int handle);
     void handInUnread();

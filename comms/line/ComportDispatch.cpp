@@ -76,7 +76,10 @@ void Comport::deliver(Event &event)
     switch (event.type) {
     case EventType::Data:
         queuedInput_ -= event.bytes.size();
-        deliverData(event.bytes);
+        if (event.handle == returnedInput)
+            deliverReturned(event.bytes);
+        else
+            deliverData(event.bytes);
         break;
     case EventType::Trigger:
         if (triggers_.contains(event.handle))

@@ -108,6 +108,21 @@ void Comport::releaseInput(HandlerToken token)
     events_.data.remove(token);
 }
 
+void Comport::returnInput(const QByteArray &bytes)
+{
+    if (bytes.isEmpty())
+        return;
+    queuedInput_ += bytes.size();
+    queue_.push_front({EventType::Data, TriggerKind::Data, returnedInput, bytes, {}});
+    scheduleDispatch();
+}
+
+void Comport::deliverReturned(const QByteArray &bytes)
+{
+    input_.append(bytes);
+    events_.data.dispatchStages(HandlerStage::Waits, HandlerStage::Watchers, bytes, input_.size());
+}
+
 void Comport::handInUnread()
 {
     if (input_.isEmpty() || !events_.data.holds(HandlerStage::Claim))

@@ -2,11 +2,20 @@
 
 #include "comms/line/Comport.h"
 
+#include <QMetaMethod>
+
 ComportLink::ComportLink(Comport *port, QObject *parent)
     : ByteLink(parent)
     , port_(port)
 {
-    claim_ = port->claimInput([this](const QByteArray &bytes) { emit received(bytes); });
+    // Once the engine has stopped listening (its transfer is over) what
+    // follows is kept and handed back with the input.
+    claim_ = port->claimInput([this](const QByteArray &bytes) {
+        if (isSignalConnected(QMetaMethod::fromSignal(&ByteLink::received)))
+            emit received(bytes);
+        else
+            unused_ += bytes;
+    });
     if (!claim_) {
         gone_ = true;
         return;
@@ -30,6 +39,7 @@ ComportLink::~ComportLink()
     if (port_) {
         port_->releaseInput(claim_);
         port_->events().disconnected.remove(disconnectWatch_);
+        port_->returnInput(unused_);
     }
 }
 
@@ -48,6 +58,11 @@ void ComportLink::discardOutput()
 {
     if (port_)
         port_->flushOutBuffer();
+}
+
+void ComportLink::giveBack(const QByteArray &bytes)
+{
+    unused_ += bytes;
 }
 
 bool ComportLink::isConnected() const

@@ -9,7 +9,8 @@ class Comport;
 
 // The port as a ByteLink for the transfer engines. While it exists it holds
 // the port's input: every received byte goes to received(), in order, and
-// none to the terminal. Destroying it hands the input back. When another
+// none to the terminal; what the engine gives back or no longer listens for
+// goes back to the line when the link goes. Destroying it hands the input back. When another
 // link already holds the input the port refuses (errorOccurred says so) and
 // this link is not connected.
 class ComportLink : public ByteLink {
@@ -22,6 +23,7 @@ public:
     qint64 pendingOutput() const override;
     void discardOutput() override;
     bool isConnected() const override;
+    void giveBack(const QByteArray &bytes) override;
 
 private:
     void markGone();
@@ -30,4 +32,5 @@ private:
     HandlerToken claim_ = 0;
     HandlerToken disconnectWatch_ = 0;
     bool gone_ = false;
+    QByteArray unused_;
 };

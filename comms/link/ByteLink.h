@@ -34,6 +34,10 @@ public:
     // link may wait a moment and then write a larger piece, rather than
     // topping it up each time the other end takes a little.
     virtual void setGatherOutput(bool on) { Q_UNUSED(on); }
+    // Received bytes the engine did not use (what followed the end of its
+    // session): the link passes them on to whoever reads the line next,
+    // where it can.
+    virtual void giveBack(const QByteArray &bytes) { Q_UNUSED(bytes); }
 
 signals:
     void received(const QByteArray &bytes);

@@ -16,7 +16,9 @@ class Application::Forwarders : public UserPrompt,
                                 public HostLookup,
                                 public AdminDialogs,
                                 public HelpService,
-                                public QuickConnectDialogs {
+                                public QuickConnectDialogs,
+                                public TransferDialogs,
+                                public DocumentLauncher {
 public:
     explicit Forwarders(Application &app)
         : app_(app)
@@ -43,6 +45,15 @@ public:
     {
         return app_.quickConnect_->comportParameters(parameters);
     }
+    int chooseProtocol(int preselected) override
+    {
+        return app_.transferDialogs_->chooseProtocol(preselected);
+    }
+    bool chooseBatch(QStringList &batch, const QString &uploadDir, QString &folder) override
+    {
+        return app_.transferDialogs_->chooseBatch(batch, uploadDir, folder);
+    }
+    bool open(const QUrl &document) override { return app_.documentLauncher_->open(document); }
     QString askAdminPassword() override { return app_.adminDialogs_->askAdminPassword(); }
     std::optional<AdminPasswordFields> askNewAdminPassword(
         const std::function<bool(const AdminPasswordFields &)> &accept) override
@@ -91,11 +102,16 @@ Application::Application(QObject *parent)
                 portNaming_->Getdevices();
         },
         modem_, dialer_, tapi_, *forwarders_, telnetFirewall_,
-        [this] { protocolOptions_.ApplyEntryProtocolOptions(); }});
+        [this] { protocolOptions_.ApplyEntryProtocolOptions(); }, [this] { transfers_->armForConnection(); },
+        [this] { transfers_->removeForDisconnect(); }});
+    transfers_ = std::make_unique<TransferController>(TransferParts{port_, engine_, state_, window_, log_,
+        *forwarders_, *forwarders_, settings_, directories_, programDir_, deviceList_, sounds_, *forwarders_,
+        [this] { return protocolOptions_.switches(); }});
     adminLock_ = std::make_unique<AdminLock>(settings_, *forwarders_, *forwarders_, log_);
     wireSession();
     wirePorts();
     wireModem();
+    wireTransfers();
 }
 
 Application::~Application() = default;
@@ -108,7 +124,6 @@ void Application::create()
     // Printing arrives with the capture and print controller.
     window_.entry(QStringLiteral("FTP1"))->setVisible(false);
     state_.setHangupPending(false);
-    // Files dropped on the window are taken by the batch upload list.
     if (QFile::exists(programDir_ + QStringLiteral("alias.ini")))
         aliases_.load(programDir_ + QStringLiteral("alias.ini"));
     // The log's switch is read before its first line, so a log switched off
@@ -135,6 +150,7 @@ void Application::create()
     // options and the emulator on the map file in the program folder.
     termOptions_.GetTermFOnt();
     protocolOptions_.LoadProtocolOptions();
+    protocolStatus_->loadBrief(settings_);
     keyboard_.load(programDir_);
     loadFlatSettings();
     log_.write(QStringLiteral("Setting sound dir to: ") + directories_.sounds);
@@ -190,6 +206,7 @@ void Application::saveFlatSettings()
     menus_.save(settings_);
     telnetFirewall_.save(settings_);
     sounds_.save(settings_);
+    protocolStatus_->saveBrief(settings_);
 }
 
 void Application::wireSession()
@@ -285,6 +302,9 @@ void Application::handleMessage(uint number, int param)
         break;
     case PostedMessage::MsgDialNext:
         connect_->DialNext();
+        break;
+    case PostedMessage::MsgUploadDialog:
+        transfers_->UploadDialog();
         break;
     default:
         // The dialler, the command line, printing and transfers answer

@@ -9,6 +9,7 @@
 #include "comms/transfer/ProtocolEngine.h"
 #include "comms/ui/CallProgressWindow.h"
 #include "comms/ui/DialProgressWindow.h"
+#include "comms/ui/ProtocolStatusWindow.h"
 #include "extras/AdminLock.h"
 #include "extras/Directories.h"
 #include "extras/EventSounds.h"
@@ -35,6 +36,8 @@
 #include "shell/ui/QtPrompt.h"
 #include "terminal/ui/KeyboardController.h"
 #include "terminal/ui/QtFontChooser.h"
+#include "transfer/TransferController.h"
+#include "transfer/TransferDialogs.h"
 #include "transfer/ui/ProtocolOptionsController.h"
 
 #include <QObject>
@@ -88,6 +91,14 @@ public:
     // "Select comport" and "Comport parameters"; tests answer them instead.
     QuickConnectDialogs &quickConnectDialogs() { return *quickConnect_; }
     void setQuickConnectDialogs(QuickConnectDialogs *dialogs) { quickConnect_ = dialogs; }
+    // Uploads, downloads and the automatic Zmodem start.
+    TransferController &transfers() { return *transfers_; }
+    // The protocol choice and "Send Files"; tests answer them instead.
+    void setTransferDialogs(TransferDialogs *dialogs) { transferDialogs_ = dialogs; }
+    // Tests record what would be opened on the desktop.
+    void setLauncher(DocumentLauncher *launcher) { documentLauncher_ = launcher; }
+    // The engine's status window while a transfer runs.
+    ProtocolStatusWindow &protocolStatus() { return *protocolStatus_; }
 
     // Runs the window's creation steps, shows it and runs the deferred
     // start-up with the program's parameters (without the program name)
@@ -114,6 +125,8 @@ private:
     void wireSession();
     void wirePorts();
     void wireModem();
+    void wireTransfers();
+    void resetProtocolStatus();
     void loadFlatSettings();
     void saveFlatSettings();
     void handleMessage(uint number, int param);
@@ -166,6 +179,10 @@ private:
     LineSignals lineSignals_;
     QtQuickConnectDialogs qtQuickConnect_;
     QuickConnectDialogs *quickConnect_ = &qtQuickConnect_;
+    TransferDialogs *transferDialogs_ = nullptr;
+    DocumentLauncher *documentLauncher_ = &launcher_;
+    std::unique_ptr<TransferController> transfers_;
+    std::unique_ptr<ProtocolStatusWindow> protocolStatus_;
     QTimer clock_;
     bool askBeforeClosing_ = true;
     bool closed_ = false;

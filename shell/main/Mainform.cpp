@@ -3,10 +3,13 @@
 #include "comms/ui/Terminal.h"
 
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
+#include <QMimeData>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -284,6 +287,11 @@ void TMainform::setTerminalActive(bool active)
     terminal_->setActive(active);
 }
 
+void TMainform::setBPlusDetection(bool on)
+{
+    terminal_->termemu().setBPlusDetection(on);
+}
+
 void TMainform::focusTerminal()
 {
     terminal_->setFocus();
@@ -394,4 +402,35 @@ void TMainform::closeEvent(QCloseEvent *event)
     }
     event->accept();
     emit closed();
+}
+
+namespace {
+
+QStringList localFiles(const QMimeData *data)
+{
+    QStringList paths;
+    if (!data)
+        return paths;
+    for (const QUrl &url : data->urls()) {
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+    }
+    return paths;
+}
+
+} // namespace
+
+void TMainform::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!localFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TMainform::dropEvent(QDropEvent *event)
+{
+    const QStringList paths = localFiles(event->mimeData());
+    if (paths.isEmpty())
+        return;
+    event->acceptProposedAction();
+    emit filesDropped(paths);
 }

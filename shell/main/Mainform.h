@@ -44,6 +44,7 @@ public:
     void setStatusPanel(const QString &text) override;
     void setCaption(const QString &text) override { setWindowTitle(text); }
     void setTerminalActive(bool active) override;
+    void setBPlusDetection(bool on) override;
     void focusTerminal() override;
     // The five lights: carrier, clear to send, data set ready, receive, transmit.
     void showLights(bool dcd, bool cts, bool dsr, bool rxd, bool txd);
@@ -72,9 +73,13 @@ signals:
     // The close was allowed; the window is about to go.
     void closed();
     void exitClicked();
+    // Local files dropped on the window, in the order given.
+    void filesDropped(const QStringList &paths);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     struct Item;

@@ -12,6 +12,7 @@ public:
     QString statusPanel;
     QString caption;
     bool terminalActive = false;
+    bool bPlusDetection = false;
     int focused = 0;
     QList<bool> buttonStates;
     bool toolBarEnabled = true;
@@ -23,6 +24,7 @@ public:
     void setStatusPanel(const QString &text) override { statusPanel = text; }
     void setCaption(const QString &text) override { caption = text; }
     void setTerminalActive(bool active) override { terminalActive = active; }
+    void setBPlusDetection(bool on) override { bPlusDetection = on; }
     void focusTerminal() override { ++focused; }
     void DisableBtns(bool enable) override { buttonStates << enable; }
     void setToolBarEnabled(bool enabled) override { toolBarEnabled = enabled; }

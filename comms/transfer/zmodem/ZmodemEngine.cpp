@@ -24,9 +24,22 @@ ZmodemEngine::~ZmodemEngine() = default;
 void ZmodemEngine::onReceived(const QByteArray &bytes)
 {
     if (state_ == State::WaitOverAndOut) {
-        overAndOut_ += int(bytes.count('O'));
-        if (overAndOut_ >= 2)
+        // Text instead of "OO" (a sender that flushed its line as it quit)
+        // also ends the session: the remote side has moved on, and what it
+        // wrote is for the terminal.
+        qsizetype at = 0;
+        while (at < bytes.size() && overAndOut_ < 2) {
+            const char byte = bytes.at(at);
+            if (byte == 'O')
+                ++overAndOut_;
+            else if ((byte >= 0x20 && byte < 0x7f) || byte == '\r' || byte == '\n')
+                break;
+            ++at;
+        }
+        if (overAndOut_ >= 2 || at < bytes.size()) {
+            link()->giveBack(bytes.mid(at));
             endTransfer(batchResult());
+        }
         return;
     }
     decoder_.feed(reinterpret_cast<const quint8 *>(bytes.constData()), bytes.size());
