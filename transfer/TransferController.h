@@ -56,6 +56,10 @@ public:
     static constexpr char autoZmodemSequence[] = "rz\r";
     // The protocol-complete notice follows a transfer after this many ticks.
     static constexpr qint64 completeNoticeTicks = 18;
+    // After a failed transfer the line is quiet this long before the
+    // terminal has it again, or this long at most.
+    static constexpr int discardQuietMs = 500;
+    static constexpr int discardMaxMs = 10000;
 
     explicit TransferController(TransferParts parts, QObject *parent = nullptr);
     ~TransferController() override;

@@ -116,6 +116,12 @@ void TransferController::Finished(int code)
     // output) are still on their way and are not flushed.
     if (parts_.engine.link() == link_.get())
         parts_.engine.setLink(nullptr);
+    if (code != TransferResult::Success && link_ && parts_.port.isOpen()) {
+        // What the other side sent before it heard of the failure is
+        // protocol data, not text for the terminal.
+        link_->setParent(this);
+        link_.release()->discardUntilQuiet(discardQuietMs, discardMaxMs);
+    }
     link_.reset();
     view.restoreWindow();
     view.DisableBtns(true);

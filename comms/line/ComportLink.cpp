@@ -11,7 +11,9 @@ ComportLink::ComportLink(Comport *port, QObject *parent)
     // Once the engine has stopped listening (its transfer is over) what
     // follows is kept and handed back with the input.
     claim_ = port->claimInput([this](const QByteArray &bytes) {
-        if (isSignalConnected(QMetaMethod::fromSignal(&ByteLink::received)))
+        if (discarding_)
+            quiet_->start();
+        else if (isSignalConnected(QMetaMethod::fromSignal(&ByteLink::received)))
             emit received(bytes);
         else
             unused_ += bytes;
@@ -58,6 +60,18 @@ void ComportLink::discardOutput()
 {
     if (port_)
         port_->flushOutBuffer();
+}
+
+void ComportLink::discardUntilQuiet(int quietMs, int maxMs)
+{
+    discarding_ = true;
+    unused_.clear();
+    quiet_ = new QTimer(this);
+    quiet_->setSingleShot(true);
+    quiet_->setInterval(quietMs);
+    connect(quiet_, &QTimer::timeout, this, &QObject::deleteLater);
+    quiet_->start();
+    QTimer::singleShot(maxMs, this, &QObject::deleteLater);
 }
 
 void ComportLink::giveBack(const QByteArray &bytes)

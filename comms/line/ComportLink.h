@@ -4,6 +4,7 @@
 #include "comms/link/ByteLink.h"
 
 #include <QPointer>
+#include <QTimer>
 
 class Comport;
 
@@ -24,6 +25,10 @@ public:
     void discardOutput() override;
     bool isConnected() const override;
     void giveBack(const QByteArray &bytes) override;
+    // After a failed transfer: drops what the other side still sends until
+    // the line has been quiet for quietMs (at most maxMs in all), then
+    // deletes itself, which hands the input back.
+    void discardUntilQuiet(int quietMs, int maxMs);
 
 private:
     void markGone();
@@ -33,4 +38,6 @@ private:
     HandlerToken disconnectWatch_ = 0;
     bool gone_ = false;
     QByteArray unused_;
+    bool discarding_ = false;
+    QTimer *quiet_ = nullptr;
 };
