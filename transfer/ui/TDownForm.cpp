@@ -1,13 +1,13 @@
 #include "transfer/ui/TDownForm.h"
 
 #include "shell/HelpService.h"
+#include "shell/ui/DialogButtons.h"
 
 #include <QButtonGroup>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -33,6 +33,7 @@ TDownForm::TDownForm(HelpService &help, QWidget *parent)
     auto *group = new QGroupBox(QStringLiteral("Protocol"));
     group->setObjectName(QStringLiteral("ProtocolGroup"));
     auto *grid = new QGridLayout(group);
+    grid->setHorizontalSpacing(24);
     m_protocols = new QButtonGroup(this);
     for (int item = 0; item < protocolItems.size(); ++item) {
         auto *button = new QRadioButton(protocolItems[item]);
@@ -41,16 +42,7 @@ TDownForm::TDownForm(HelpService &help, QWidget *parent)
         grid->addWidget(button, item % rowsPerColumn, item / rowsPerColumn);
     }
 
-    auto *buttons = new QDialogButtonBox;
-    QPushButton *ok = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("ok"));
-    ok->setDefault(true);
-    buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole)
-        ->setObjectName(QStringLiteral("cancel"));
-    buttons->addButton(QStringLiteral("&Help"), QDialogButtonBox::HelpRole)
-        ->setObjectName(QStringLiteral("help"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox *buttons = OkCancelHelpButtons(*this);
     connect(buttons, &QDialogButtonBox::helpRequested, this, [&help] { help.showHelp(helpContext); });
 
     auto *layout = new QVBoxLayout(this);
