@@ -68,6 +68,8 @@ private slots:
         QTest::newRow("set admin password") << HelpService::setAdminPassword << "set-admin-password.html";
         QTest::newRow("logging") << HelpService::logging << "logging.html";
         QTest::newRow("main window") << HelpService::mainWindow << "main-window.html";
+        QTest::newRow("choosing a protocol") << 13 << "choosing-a-protocol.html";
+        QTest::newRow("send files") << 17 << "send-files.html";
         QTest::newRow("unknown opens the contents") << 999 << "contents.html";
     }
     void everyContextOpensItsOwnPage()

@@ -1,5 +1,7 @@
 #include "transfer/ui/TProtOptions.h"
 
+#include "shell/ui/DialogButtons.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -8,7 +10,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -60,16 +61,7 @@ TProtOptions::TProtOptions(QWidget *parent)
     groups->addWidget(buildKermit(), 1, 0);
     groups->addWidget(buildAscii(), 1, 1);
 
-    auto *buttons = new QDialogButtonBox;
-    QPushButton *ok = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("ok"));
-    ok->setDefault(true);
-    buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole)
-        ->setObjectName(QStringLiteral("cancel"));
-    QPushButton *help = buttons->addButton(QStringLiteral("&Help"), QDialogButtonBox::HelpRole);
-    help->setObjectName(QStringLiteral("help"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox *buttons = OkCancelHelpButtons(*this);
     connect(buttons, &QDialogButtonBox::helpRequested, this, &TProtOptions::helpRequested);
 
     auto *layout = new QVBoxLayout(this);
