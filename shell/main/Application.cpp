@@ -96,6 +96,7 @@ Application::Application(QObject *parent)
     wireSession();
     wirePorts();
     wireModem();
+    wireBinaryTransfers();
 }
 
 Application::~Application() = default;
@@ -285,6 +286,9 @@ void Application::handleMessage(uint number, int param)
         break;
     case PostedMessage::MsgDialNext:
         connect_->DialNext();
+        break;
+    case PostedMessage::MsgFreeTransferWindow:
+        freeTransferWindow(param);
         break;
     default:
         // The dialler, the command line, printing and transfers answer

@@ -35,11 +35,16 @@
 #include "shell/ui/QtPrompt.h"
 #include "terminal/ui/KeyboardController.h"
 #include "terminal/ui/QtFontChooser.h"
+#include "transfer/BinaryReceive.h"
+#include "transfer/BinarySend.h"
 #include "transfer/ui/ProtocolOptionsController.h"
+#include "transfer/ui/TFiTrans.h"
 
 #include <QObject>
 #include <QStringList>
 #include <QTimer>
+
+#include <map>
 
 // The long-lived parts, built once at start-up and handed to the
 // controllers that need them, and the window over them.
@@ -88,6 +93,8 @@ public:
     // "Select comport" and "Comport parameters"; tests answer them instead.
     QuickConnectDialogs &quickConnectDialogs() { return *quickConnect_; }
     void setQuickConnectDialogs(QuickConnectDialogs *dialogs) { quickConnect_ = dialogs; }
+    // The raw file send, also for scripts and the automation object.
+    BinarySend &binarySend() { return *binarySend_; }
 
     // Runs the window's creation steps, shows it and runs the deferred
     // start-up with the program's parameters (without the program name)
@@ -114,6 +121,8 @@ private:
     void wireSession();
     void wirePorts();
     void wireModem();
+    void wireBinaryTransfers();
+    void freeTransferWindow(int id);
     void loadFlatSettings();
     void saveFlatSettings();
     void handleMessage(uint number, int param);
@@ -170,4 +179,9 @@ private:
     bool askBeforeClosing_ = true;
     bool closed_ = false;
     QStringList arguments_;
+    // Binary send progress windows waiting to be freed, by message parameter.
+    std::map<int, std::unique_ptr<TFiTrans>> transferWindows_;
+    int lastTransferWindow_ = 0;
+    std::unique_ptr<BinarySend> binarySend_;
+    std::unique_ptr<BinaryReceive> binaryReceive_;
 };
