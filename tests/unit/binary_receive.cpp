@@ -1,12 +1,10 @@
 #include <QDir>
-#include <QSerialPort>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "comms/line/Comport.h"
-#include "support/LinePeers.h"
 #include "support/LineReader.h"
+#include "support/PtyLine.h"
 #include "support/RecordingView.h"
 #include "support/TestFiles.h"
 #include "transfer/BinaryReceive.h"
@@ -19,43 +17,33 @@ class BinaryReceiveTest : public QObject {
     Q_OBJECT
 private:
     QTemporaryDir dir;
-    PtyPair *pty = nullptr;
-    Comport *port = nullptr;
-    QSerialPort *far = nullptr;
+    PtyLine *line = nullptr;
     LineReader *terminal = nullptr;
     RecordingView *view = nullptr;
     BinaryReceive *receive = nullptr;
 
     void farSends(const QByteArray &bytes)
     {
-        far->write(bytes);
-        QVERIFY(far->waitForBytesWritten(10000) || far->bytesToWrite() == 0);
+        line->far.write(bytes);
+        QVERIFY(line->far.waitForBytesWritten(10000) || line->far.bytesToWrite() == 0);
     }
 
 private slots:
     void init()
     {
-        pty = new PtyPair;
-        QVERIFY(pty->start());
-        port = new Comport;
-        port->setDevicePath(pty->near());
-        port->open();
-        QVERIFY(port->isOpen());
-        far = new QSerialPort(pty->far());
-        QVERIFY(far->open(QIODevice::ReadWrite));
-        terminal = new LineReader(*port);
+        line = new PtyLine;
+        QVERIFY(line->start());
+        terminal = new LineReader(line->port);
         view = new RecordingView;
         view->terminalActive = true;
-        receive = new BinaryReceive(*port, *view);
+        receive = new BinaryReceive(line->port, *view);
     }
     void cleanup()
     {
         delete receive;
         delete view;
         delete terminal;
-        delete far;
-        delete port;
-        delete pty;
+        delete line;
     }
 
     // Every byte value arrives unchanged; the terminal sees nothing until

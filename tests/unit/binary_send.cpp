@@ -1,10 +1,8 @@
-#include <QSerialPort>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "comms/line/Comport.h"
-#include "support/LinePeers.h"
+#include "support/PtyLine.h"
 #include "support/RecordingView.h"
 #include "support/TestFiles.h"
 #include "transfer/BinarySend.h"
@@ -28,18 +26,6 @@ struct RecordingProgress : BinarySendProgress {
     void showProgress(qint64 sent, qint64 left, int percent) override { steps.append({sent, left, percent}); }
 };
 
-// The far end of the line, collecting what arrives.
-struct FarEnd {
-    QSerialPort port;
-    QByteArray got;
-    bool open(const QString &path)
-    {
-        port.setPortName(path);
-        QObject::connect(&port, &QSerialPort::readyRead, [this] { got += port.readAll(); });
-        return port.open(QIODevice::ReadWrite);
-    }
-};
-
 } // namespace
 
 // A file sent over a pseudo-terminal as it is, block by block, as the
@@ -48,9 +34,8 @@ class BinarySendTest : public QObject {
     Q_OBJECT
 private:
     QTemporaryDir dir;
-    PtyPair *pty = nullptr;
+    PtyLine *line = nullptr;
     Comport *port = nullptr;
-    FarEnd *far = nullptr;
     RecordingView *view = nullptr;
     RecordingProgress *progress = nullptr;
     BinarySend *send = nullptr;
@@ -66,15 +51,9 @@ private:
 private slots:
     void init()
     {
-        pty = new PtyPair;
-        QVERIFY(pty->start());
-        port = new Comport;
-        port->setDevicePath(pty->near());
-        port->setBaud(115200);
-        port->open();
-        QVERIFY(port->isOpen());
-        far = new FarEnd;
-        QVERIFY(far->open(pty->far()));
+        line = new PtyLine;
+        QVERIFY(line->start());
+        port = &line->port;
         view = new RecordingView;
         progress = new RecordingProgress;
         windowsMade = 0;
@@ -92,9 +71,7 @@ private slots:
         delete send;
         delete progress;
         delete view;
-        delete far;
-        delete port;
-        delete pty;
+        delete line;
     }
 
     void sendsWholeFileInBlocks_data()
@@ -123,9 +100,9 @@ private slots:
         send->start(file(data));
         QVERIFY(send->isSending());
         QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 60000);
-        QTRY_COMPARE_WITH_TIMEOUT(far->got.size(), data.size(), 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(line->atFar.size(), data.size(), 30000);
         QTest::qWait(100);
-        QCOMPARE(far->got, data);
+        QCOMPARE(line->atFar, data);
         QVERIFY(!send->isSending());
         if (expected.isEmpty() && size > 0) {
             for (qsizetype i = 0; i < blocks.size(); ++i)
@@ -171,8 +148,8 @@ private slots:
         QCOMPARE(windowsDone, QList<BinarySendProgress *>{progress});
         QVERIFY(queued < data.size());
         QTest::qWait(300);
-        QVERIFY(far->got.size() <= queued);
-        QCOMPARE(far->got, data.left(far->got.size()));
+        QVERIFY(line->atFar.size() <= queued);
+        QCOMPARE(line->atFar, data.left(line->atFar.size()));
         QVERIFY(progress->steps.last().percent < 100);
         // A second cancel, and one after the end, change nothing.
         send->cancel();
