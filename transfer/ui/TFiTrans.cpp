@@ -14,10 +14,8 @@ TFiTrans::TFiTrans(QWidget *parent)
     setObjectName(QStringLiteral("FiTrans"));
     auto *layout = new QVBoxLayout(this);
     auto *grid = new QGridLayout;
-    file_ = addPanel(grid, 0, 0, QStringLiteral("File"));
-    grid->addWidget(file_, 0, 1, 1, 3);
-    status_ = addPanel(grid, 1, 0, QStringLiteral("Status"));
-    grid->addWidget(status_, 1, 1, 1, 3);
+    file_ = addPanel(grid, 0, 0, QStringLiteral("File"), 3);
+    status_ = addPanel(grid, 1, 0, QStringLiteral("Status"), 3);
     size_ = addPanel(grid, 2, 0, QStringLiteral("Size"));
     bytesLeft_ = addPanel(grid, 2, 2, QStringLiteral("Bytes left"));
     transferred_ = addPanel(grid, 3, 0, QStringLiteral("Transferred"));
@@ -35,7 +33,7 @@ TFiTrans::TFiTrans(QWidget *parent)
     setMinimumWidth(fontMetrics().averageCharWidth() * 56);
 }
 
-QLabel *TFiTrans::addPanel(QGridLayout *grid, int row, int column, const QString &label)
+QLabel *TFiTrans::addPanel(QGridLayout *grid, int row, int column, const QString &label, int columns)
 {
     auto *caption = new QLabel(label, this);
     auto *value = new QLabel(this);
@@ -44,7 +42,7 @@ QLabel *TFiTrans::addPanel(QGridLayout *grid, int row, int column, const QString
     value->setMinimumWidth(fontMetrics().averageCharWidth() * 12);
     caption->setBuddy(value);
     grid->addWidget(caption, row, column);
-    grid->addWidget(value, row, column + 1);
+    grid->addWidget(value, row, column + 1, 1, columns);
     return value;
 }
 

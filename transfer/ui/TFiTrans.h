@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+class QGridLayout;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -30,7 +31,8 @@ signals:
     void cancelClicked();
 
 private:
-    QLabel *addPanel(class QGridLayout *grid, int row, int column, const QString &label);
+    // A caption and its sunken value panel, the panel spanning columns.
+    QLabel *addPanel(QGridLayout *grid, int row, int column, const QString &label, int columns = 1);
 
     QLabel *file_;
     QLabel *status_;
