@@ -90,6 +90,7 @@ Application::Application(QObject *parent)
           [this] { return window_.entry(QStringLiteral("ShowHints1"))->isChecked(); }})
     , lineSignals_(port_, window_, log_)
     , qtQuickConnect_(&window_, ComDevices::fromSettings(settings_))
+    , qtTransferDialogs_(&window_, {settings_, *forwarders_, *forwarders_})
 {
     // Nothing is logged before the application log's switch is read.
     log_.setEnabled(false);
@@ -112,6 +113,7 @@ Application::Application(QObject *parent)
     wirePorts();
     wireModem();
     wireTransfers();
+    wireBinaryTransfers();
 }
 
 Application::~Application() = default;
@@ -305,6 +307,9 @@ void Application::handleMessage(uint number, int param)
         break;
     case PostedMessage::MsgUploadDialog:
         transfers_->UploadDialog();
+        break;
+    case PostedMessage::MsgFreeTransferWindow:
+        freeTransferWindow(param);
         break;
     default:
         // The dialler, the command line, printing and transfers answer

@@ -36,13 +36,19 @@
 #include "shell/ui/QtPrompt.h"
 #include "terminal/ui/KeyboardController.h"
 #include "terminal/ui/QtFontChooser.h"
+#include "transfer/BinaryReceive.h"
+#include "transfer/BinarySend.h"
 #include "transfer/TransferController.h"
 #include "transfer/TransferDialogs.h"
 #include "transfer/ui/ProtocolOptionsController.h"
+#include "transfer/ui/QtTransferDialogs.h"
+#include "transfer/ui/TFiTrans.h"
 
 #include <QObject>
 #include <QStringList>
 #include <QTimer>
+
+#include <map>
 
 // The long-lived parts, built once at start-up and handed to the
 // controllers that need them, and the window over them.
@@ -99,6 +105,8 @@ public:
     void setLauncher(DocumentLauncher *launcher) { documentLauncher_ = launcher; }
     // The engine's status window while a transfer runs.
     ProtocolStatusWindow &protocolStatus() { return *protocolStatus_; }
+    // The raw file send, also for scripts and the automation object.
+    BinarySend &binarySend() { return *binarySend_; }
 
     // Runs the window's creation steps, shows it and runs the deferred
     // start-up with the program's parameters (without the program name)
@@ -127,6 +135,8 @@ private:
     void wireModem();
     void wireTransfers();
     void resetProtocolStatus();
+    void wireBinaryTransfers();
+    void freeTransferWindow(int id);
     void loadFlatSettings();
     void saveFlatSettings();
     void handleMessage(uint number, int param);
@@ -179,7 +189,8 @@ private:
     LineSignals lineSignals_;
     QtQuickConnectDialogs qtQuickConnect_;
     QuickConnectDialogs *quickConnect_ = &qtQuickConnect_;
-    TransferDialogs *transferDialogs_ = nullptr;
+    QtTransferDialogs qtTransferDialogs_;
+    TransferDialogs *transferDialogs_ = &qtTransferDialogs_;
     DocumentLauncher *documentLauncher_ = &launcher_;
     std::unique_ptr<TransferController> transfers_;
     std::unique_ptr<ProtocolStatusWindow> protocolStatus_;
@@ -187,4 +198,9 @@ private:
     bool askBeforeClosing_ = true;
     bool closed_ = false;
     QStringList arguments_;
+    // Binary send progress windows waiting to be freed, by message parameter.
+    std::map<int, std::unique_ptr<TFiTrans>> transferWindows_;
+    int lastTransferWindow_ = 0;
+    std::unique_ptr<BinarySend> binarySend_;
+    std::unique_ptr<BinaryReceive> binaryReceive_;
 };
