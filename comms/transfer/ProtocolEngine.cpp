@@ -54,7 +54,7 @@ bool ProtocolEngine::startReceive(const QByteArray &alreadyReceived)
 
 bool ProtocolEngine::start(bool sending, const QByteArray &alreadyReceived)
 {
-    if (engine_ || !link_ || type_ == ProtocolType::None) {
+    if (engine_ || !link_ || !link_->isConnected() || type_ == ProtocolType::None) {
         failToStart();
         return false;
     }

@@ -57,9 +57,9 @@ public:
 
     Events &events() { return events_; }
 
-    // Start a transfer. When it cannot start (no link, no protocol, one
-    // running, protocol unavailable) the error and finish events follow with
-    // NotReady and the answer is false.
+    // Start a transfer. When it cannot start (no link or a link that is
+    // down, no protocol, one running, protocol unavailable) the error and
+    // finish events follow with NotReady and the answer is false.
     bool startTransmit();
     bool startReceive();
     // Starts with bytes already taken from the line: the start sequence the
