@@ -15,6 +15,8 @@
 namespace {
 
 constexpr int progressSteps = 1000;
+// Between the engine's status events the shown figures follow it at this pace.
+constexpr int refreshIntervalMs = 250;
 // Width of the file name field; longer names are shortened in the middle.
 constexpr int fileNameChars = 44;
 
@@ -84,6 +86,9 @@ ProtocolStatusWindow::ProtocolStatusWindow(QWidget *parent)
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
+    refreshTimer_.setInterval(refreshIntervalMs);
+    connect(&refreshTimer_, &QTimer::timeout, this, &ProtocolStatusWindow::refresh);
+
     updateTitle(false);
     showStatus({});
 }
@@ -93,6 +98,7 @@ void ProtocolStatusWindow::attach(ProtocolEngine *engine)
     if (engine_)
         disconnect(engine_, nullptr, this, nullptr);
     finishWatch_.reset();
+    refreshTimer_.stop();
     engine_ = engine;
     result_->clear();
     result_->hide();
@@ -104,6 +110,13 @@ void ProtocolStatusWindow::attach(ProtocolEngine *engine)
         return false;
     });
     showStatus(engine->status());
+    refreshTimer_.start();
+}
+
+void ProtocolStatusWindow::refresh()
+{
+    if (engine_ && engine_->inProgress())
+        showStatus(engine_->status());
 }
 
 void ProtocolStatusWindow::setBrief(bool brief)
@@ -168,6 +181,7 @@ void ProtocolStatusWindow::showStatus(const TransferStatus &status)
 
 void ProtocolStatusWindow::showFinished(int code)
 {
+    refreshTimer_.stop();
     cancel_->setEnabled(false);
     if (progress_->maximum() == 0)
         progress_->setRange(0, progressSteps);

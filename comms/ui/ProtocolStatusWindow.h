@@ -4,6 +4,7 @@
 #include "comms/transfer/TransferTypes.h"
 
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 class ProtocolEngine;
@@ -41,10 +42,13 @@ signals:
 
 private:
     void showFinished(int code);
+    void refresh();
     void updateTitle(bool sending);
 
     QPointer<ProtocolEngine> engine_;
     HandlerRegistration finishWatch_;
+    // Shows the engine's figures between its status events while it runs.
+    QTimer refreshTimer_;
     bool brief_ = false;
     QFormLayout *details_;
     QLabel *fileName_;

@@ -125,6 +125,18 @@ private slots:
         QVERIFY(!window.findChild<QPushButton *>(QStringLiteral("cancel"))->isEnabled());
     }
 
+    // The figures move between the engine's status events, which here come
+    // only at the start and the end.
+    void followsTheEngineBetweenStatusEvents()
+    {
+        SendingWindow s(ProtocolType::Ascii, QByteArray(400, 'x'));
+        s.engine.options().asciiCharDelayMs = 5;
+        s.engine.options().statusIntervalTicks = 10000;
+        QVERIFY(s.engine.startTransmit());
+        auto *progress = s.window.findChild<QProgressBar *>();
+        QTRY_VERIFY(progress->value() > progress->maximum() / 2 && progress->value() < progress->maximum());
+    }
+
     void briefFormIsToggledAndStored()
     {
         TLog log(QDir::temp().filePath(QStringLiteral("Log.txt")));
