@@ -12,6 +12,7 @@
 #include "support/PageText.h"
 #include "support/RecordingHelp.h"
 #include "support/RecordingSoundPlayer.h"
+#include "support/TelnetEntry.h"
 #include "support/TestFiles.h"
 
 #include <QApplication>
@@ -72,20 +73,6 @@ bool waitFor(const std::function<bool()> &done, int timeoutMs)
     return true;
 }
 
-void addEntry(const QString &home, quint16 port)
-{
-    TRecordStore phonebook(
-        home + QStringLiteral("Phone.Dat"), PhonebookEntry::fields(), PhonebookEntry::keyField());
-    PhonebookEntry entry = PhonebookEntry::newEntry();
-    entry.set(PhoneField::Name, QStringLiteral("Board"));
-    entry.set(PhoneField::Contype, QStringLiteral("1"));
-    entry.set(PhoneField::Wmode, QStringLiteral("0"));
-    entry.set(PhoneField::Wip, QStringLiteral("127.0.0.1"));
-    entry.set(PhoneField::WPort, QString::number(port));
-    entry.set(PhoneField::Protocol, QStringLiteral("7"));
-    phonebook.add(entry);
-}
-
 double megabytesPerSecond(qint64 bytes, qint64 ns)
 {
     return ns > 0 ? bytes / 1e6 / (ns / 1e9) : 0;
@@ -111,7 +98,8 @@ WindowRun windowDownload(const QString &home, const QString &board, const QStrin
         std::fprintf(stderr, "window_download_bench: telnetd did not start\n");
         return run;
     }
-    addEntry(home, telnetd.port());
+    addTelnetEntry(
+        home, QStringLiteral("Board"), telnetd.port(), {{PhoneField::Protocol, QStringLiteral("7")}});
     RecordingPrompt prompt;
     RecordingHelp help;
     RecordingSoundPlayer sounds;

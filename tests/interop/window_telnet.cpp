@@ -9,6 +9,7 @@
 #include "support/LinePeers.h"
 #include "support/PageText.h"
 #include "support/RecordingHelp.h"
+#include "support/TelnetEntry.h"
 #include "support/TestFiles.h"
 
 // Phonebook entries started with -START in the real window: a telnet
@@ -22,16 +23,8 @@ class WindowTelnetTest : public QObject {
 
     static void addEntry(const QString &name, const QString &wmode, quint16 port)
     {
-        TRecordStore phonebook(qEnvironmentVariable("TARNEX_HOME") + QStringLiteral("Phone.Dat"),
-            PhonebookEntry::fields(), PhonebookEntry::keyField());
-        PhonebookEntry entry = PhonebookEntry::newEntry();
-        entry.set(PhoneField::Name, name);
-        entry.set(PhoneField::Contype, QStringLiteral("1"));
-        entry.set(PhoneField::Wmode, wmode);
-        entry.set(PhoneField::Wip, QStringLiteral("127.0.0.1"));
-        entry.set(PhoneField::WPort, QString::number(port));
-        entry.set(PhoneField::Term, QStringLiteral("3"));
-        phonebook.add(entry);
+        addTelnetEntry(qEnvironmentVariable("TARNEX_HOME"), name, port,
+            {{PhoneField::Wmode, wmode}, {PhoneField::Term, QStringLiteral("3")}});
     }
     void start(Application &application, const QString &entry)
     {

@@ -11,12 +11,14 @@
 #include "extras/ShippedSounds.h"
 #include "shell/RecordingPrompt.h"
 #include "shell/main/Application.h"
+#include "shell/settings/SettingsTable.h"
 #include "support/LinePeers.h"
 #include "support/PageText.h"
 #include "support/RecordingHelp.h"
 #include "support/RecordingLauncher.h"
 #include "support/RecordingSoundPlayer.h"
 #include "support/ScriptedTransferDialogs.h"
+#include "support/TelnetEntry.h"
 #include "support/TestFiles.h"
 
 // Transfers in the real window over telnet to inetutils telnetd, which runs
@@ -108,20 +110,6 @@ public:
     SocketExec telnetd;
 };
 
-void addEntry(quint16 port)
-{
-    TRecordStore phonebook(
-        home() + QStringLiteral("Phone.Dat"), PhonebookEntry::fields(), PhonebookEntry::keyField());
-    PhonebookEntry entry = PhonebookEntry::newEntry();
-    entry.set(PhoneField::Name, QStringLiteral("Board"));
-    entry.set(PhoneField::Contype, QStringLiteral("1"));
-    entry.set(PhoneField::Wmode, QStringLiteral("0"));
-    entry.set(PhoneField::Wip, QStringLiteral("127.0.0.1"));
-    entry.set(PhoneField::WPort, QString::number(port));
-    entry.set(PhoneField::Protocol, QStringLiteral("7"));
-    phonebook.add(entry);
-}
-
 } // namespace
 
 class WindowTransfersTest : public QObject {
@@ -156,7 +144,8 @@ private slots:
     {
         board = std::make_unique<Board>();
         QVERIFY(board->start());
-        addEntry(board->port());
+        addTelnetEntry(
+            home(), QStringLiteral("Board"), board->port(), {{PhoneField::Protocol, QStringLiteral("7")}});
         QString error;
         QVERIFY2(ShippedSounds::install(home() + QStringLiteral("sounds"), &error), qPrintable(error));
         app = std::make_unique<Application>();
@@ -184,6 +173,10 @@ private slots:
     void automaticZmodemDownload()
     {
         const QByteArray first = randomBytes(300000, 1);
+        // The board echoes "RZ" CR: case counts, nothing starts.
+        command("RZ");
+        QTRY_VERIFY_WITH_TIMEOUT(atPrompt(2), 10000);
+        QVERIFY(!logged(QStringLiteral("Got Zmodem autostart")));
         const QByteArray second = randomBytes(4096, 2) + QByteArray(512, '\x18') + QByteArray(512, '\xff');
         command("get " + board->file(QStringLiteral("first.bin"), first).toLocal8Bit());
         verifyFinished();
@@ -195,13 +188,13 @@ private slots:
         QVERIFY(logged(QStringLiteral("Protocol done. Error code=0")));
         QCOMPARE(sounds.played, QStringList{soundFile(EventSounds::FileComplete)});
 
-        QTRY_VERIFY_WITH_TIMEOUT(atPrompt(2), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(atPrompt(3), 10000);
         command("get " + board->file(QStringLiteral("second.bin"), second).toLocal8Bit());
         QTRY_COMPARE_WITH_TIMEOUT(
             TestFiles::read(downloadDir() + QStringLiteral("second.bin")), second, 60000);
         verifyFinished();
         // The terminal has the line again.
-        QTRY_VERIFY_WITH_TIMEOUT(atPrompt(3), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(atPrompt(4), 10000);
     }
 
     // Three files dropped on the window go to rz with the engine's protocol
@@ -249,16 +242,20 @@ private slots:
         QCOMPARE(app->directories().upload, outgoing.path() + QLatin1Char('/'));
     }
 
-    // Kermit carries names: "&Recieve" asks for none.
+    // Kermit carries names: "&Recieve" asks for none. With "LaunchApp" on
+    // the received file is opened on the desktop.
     void kermitDownload()
     {
-        const QByteArray content = randomBytes(50000, 6);
-        command("kget " + board->file(QStringLiteral("k.bin"), content).toLocal8Bit());
+        app->settings().write(Setting::LaunchApp, true);
+        app->protocolOptions().LoadProtocolOptions();
+        const QByteArray content = QByteArray("A text file from the board.\r\n").repeated(2000);
+        command("kget " + board->file(QStringLiteral("k.txt"), content).toLocal8Bit());
         dialogs.answerProtocol(7);
         app->transfers().Recieve1Click();
         QVERIFY(prompt.shown().isEmpty());
         verifyFinished();
-        QCOMPARE(TestFiles::read(downloadDir() + QStringLiteral("k.bin")), content);
+        QCOMPARE(TestFiles::read(downloadDir() + QStringLiteral("k.txt")), content);
+        QCOMPARE(launcher.opened, QList<QUrl>{QUrl::fromLocalFile(downloadDir() + QStringLiteral("k.txt"))});
     }
 
     // Esc mid-download: the other side is told, nothing that looks complete

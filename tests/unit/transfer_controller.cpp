@@ -247,6 +247,17 @@ private slots:
         QVERIFY(rig.launcher.opened.isEmpty());
     }
 
+    // The folders are shown by the desktop's file manager.
+    void viewFolders()
+    {
+        Rig rig;
+        rig.transfers.ViewDownloadDir();
+        rig.transfers.ViewUploadDir();
+        QCOMPARE(rig.launcher.opened,
+            (QList<QUrl>{
+                QUrl::fromLocalFile(rig.directories.download), QUrl::fromLocalFile(rig.directories.upload)}));
+    }
+
     // The trigger is armed once per connection and removed on hang-up.
     void autoZmodemTrigger()
     {
