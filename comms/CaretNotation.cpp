@@ -67,4 +67,19 @@ QString encode(const QByteArray &bytes)
     return out;
 }
 
+QString decodeEveryCaret(QStringView text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != u'^' || i + 1 == text.size()) {
+            out += text[i];
+            continue;
+        }
+        const QChar next = text[++i];
+        out += next == u'^' ? next : QChar(char16_t((next.toUpper().unicode() - 64) & 0xFF));
+    }
+    return out;
+}
+
 } // namespace CaretNotation

@@ -13,5 +13,8 @@ QByteArray decode(QStringView text);
 // The inverse of decode. 0x1E has no caret spelling (^^ is a caret) and stays a raw character, as do
 // bytes 0x80-0xFF, which come out as the Latin-1 characters.
 QString encode(const QByteArray &bytes);
+// The wider rule of script texts: a caret followed by any character c stands for the character
+// (code of c upper-cased - 64) modulo 256, two carets for one caret; a caret at the end stays.
+QString decodeEveryCaret(QStringView text);
 
 } // namespace CaretNotation
