@@ -90,6 +90,10 @@ private slots:
         QTest::newRow("SEND control") << QByteArray("SEND ^m^[") << r("5|'\r\x1b'|||0|0|0");
         QTest::newRow("SEND trailing caret") << QByteArray("SEND a^") << r("5|'a^'|||0|0|0");
         QTest::newRow("commas separate") << QByteArray("send,hello,world") << r("5|'hello'|||0|0|0");
+        QTest::newRow("leading non-ASCII skipped") << QByteArray("SEND \xc3\xa9t\xc3\xa9 'x\xc3\xa9'")
+                                                   << r(QString::fromUtf8("5|'t\xc3\xa9'|||0|0|0"));
+        QTest::newRow("Latin-1 file")
+            << QByteArray("SEND '\xe9t\xe9'") << r(QString::fromLatin1("5|'\xe9t\xe9'|||0|0|0"));
         QTest::newRow("brackets") << QByteArray("SEND (a b) c") << r("5|'a b'|||0|0|0");
         QTest::newRow("unclosed quote") << QByteArray("SEND \"open end") << r("5|'open end'|||0|0|0");
         QTest::newRow("DISPLAY rest of line")
@@ -176,6 +180,7 @@ private slots:
         QTest::addColumn<int>("error");
         QTest::addColumn<int>("line");
         QTest::newRow("unknown command") << QByteArray("SEND a\n\nFOO x") << 9901 << 3;
+        QTest::newRow("tab after command") << QByteArray("SEND\tx") << 9901 << 1;
         QTest::newRow("empty word then text") << QByteArray("'' SEND") << 9901 << 1;
         QTest::newRow("INITPORT COM0") << QByteArray("INITPORT COM0") << 9902 << 1;
         QTest::newRow("INITPORT COM256") << QByteArray("INITPORT COM256") << 9902 << 1;
