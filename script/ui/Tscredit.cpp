@@ -99,7 +99,7 @@ void Tscredit::Load()
 {
     FileRequest request;
     request.mode = FileRequest::Mode::Open;
-    request.folder = dialogName_;
+    request.folder = dialogName_.isEmpty() ? services_.scriptDir : dialogName_;
     request.filter = fileFilter();
     const QStringList chosen = services_.prompt.chooseFiles(request);
     if (chosen.isEmpty())
@@ -132,7 +132,7 @@ bool Tscredit::Save()
         return writeTo(currentFile_);
     FileRequest request;
     request.mode = FileRequest::Mode::Save;
-    request.folder = dialogName_;
+    request.folder = dialogName_.isEmpty() ? services_.scriptDir : dialogName_;
     request.filter = fileFilter();
     const QStringList chosen = services_.prompt.chooseFiles(request);
     if (chosen.isEmpty())

@@ -22,6 +22,8 @@ public:
         UserPrompt &prompt;
         HelpService &help;
         SettingsStore &settings;
+        // Where the file dialogs start before a file is chosen.
+        QString scriptDir;
     };
     explicit Tscredit(Services services, QWidget *parent = nullptr);
     ~Tscredit() override;

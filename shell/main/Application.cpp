@@ -114,6 +114,7 @@ Application::Application(QObject *parent)
     wireModem();
     wireTransfers();
     wireBinaryTransfers();
+    wireScripts();
 }
 
 Application::~Application() = default;

@@ -16,6 +16,7 @@
 #include "extras/ui/QtAdminDialogs.h"
 #include "extras/ui/QtSoundPlayer.h"
 #include "extras/ui/SessionIcons.h"
+#include "script/TCustomScript.h"
 #include "sessions/ConnectController.h"
 #include "sessions/DeviceList.h"
 #include "sessions/LineSignals.h"
@@ -134,6 +135,8 @@ private:
     void wirePorts();
     void wireModem();
     void wireTransfers();
+    void wireScripts();
+    void Edit1Click();
     void resetProtocolStatus();
     void wireBinaryTransfers();
     void freeTransferWindow(int id);
@@ -193,6 +196,7 @@ private:
     TransferDialogs *transferDialogs_ = &qtTransferDialogs_;
     DocumentLauncher *documentLauncher_ = &launcher_;
     std::unique_ptr<TransferController> transfers_;
+    TCustomScript script_;
     std::unique_ptr<ProtocolStatusWindow> protocolStatus_;
     QTimer clock_;
     bool askBeforeClosing_ = true;

@@ -24,7 +24,7 @@ class ScriptEditorTest : public QObject {
         TCustomScript script;
         RecordingPrompt prompt;
         RecordingHelp help;
-        Tscredit editor{{script, prompt, help, settings}};
+        Tscredit editor{{script, prompt, help, settings, dir.path()}};
 
         QString write(const QString &name, const QByteArray &text)
         {
