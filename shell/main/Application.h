@@ -16,6 +16,7 @@
 #include "extras/ui/QtAdminDialogs.h"
 #include "extras/ui/QtSoundPlayer.h"
 #include "extras/ui/SessionIcons.h"
+#include "script/ScriptRecorder.h"
 #include "script/TCustomScript.h"
 #include "sessions/ConnectController.h"
 #include "sessions/DeviceList.h"
@@ -104,6 +105,8 @@ public:
     void setTransferDialogs(TransferDialogs *dialogs) { transferDialogs_ = dialogs; }
     // Tests record what would be opened on the desktop.
     void setLauncher(DocumentLauncher *launcher) { documentLauncher_ = launcher; }
+    // What Script > Record has recorded this run.
+    const ScriptRecorder &recorder() const { return recorder_; }
     // The engine's status window while a transfer runs.
     ProtocolStatusWindow &protocolStatus() { return *protocolStatus_; }
     // The raw file send, also for scripts and the automation object.
@@ -136,7 +139,10 @@ private:
     void wireModem();
     void wireTransfers();
     void wireScripts();
+    void setScriptMenu(bool recording);
     void Edit1Click();
+    void Record1Click();
+    void HaltRecord1Click();
     void resetProtocolStatus();
     void wireBinaryTransfers();
     void freeTransferWindow(int id);
@@ -197,6 +203,7 @@ private:
     DocumentLauncher *documentLauncher_ = &launcher_;
     std::unique_ptr<TransferController> transfers_;
     TCustomScript script_;
+    ScriptRecorder recorder_;
     std::unique_ptr<ProtocolStatusWindow> protocolStatus_;
     QTimer clock_;
     bool askBeforeClosing_ = true;
