@@ -11,6 +11,7 @@
 
 #include "comms/ui/KeymapEditor.h"
 #include "extras/ui/QtAdminDialogs.h"
+#include "script/ui/TScrDialog.h"
 #include "script/ui/Tscredit.h"
 #include "shell/main/Application.h"
 #include "shell/ui/HelpViewer.h"
@@ -72,6 +73,7 @@ private slots:
         QTest::newRow("choosing a protocol") << 13 << "choosing-a-protocol.html";
         QTest::newRow("send files") << 17 << "send-files.html";
         QTest::newRow("script editor") << Tscredit::helpContext << "script-editor.html";
+        QTest::newRow("execute script") << TScrDialog::helpContext << "execute-script.html";
         QTest::newRow("unknown opens the contents") << 999 << "contents.html";
     }
     void everyContextOpensItsOwnPage()

@@ -1,15 +1,10 @@
 #include <QPlainTextEdit>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QToolButton>
 
-#include "script/TCustomScript.h"
 #include "script/ui/Tscredit.h"
-#include "shell/RecordingPrompt.h"
-#include "shell/TLog.h"
-#include "shell/settings/SettingsStore.h"
-#include "support/RecordingHelp.h"
+#include "support/ScriptDialogServices.h"
 #include "support/TestFiles.h"
 
 // "Script Editor" offscreen: load, check with the line in error shown,
@@ -17,13 +12,7 @@
 class ScriptEditorTest : public QObject {
     Q_OBJECT
 
-    struct Fixture {
-        QTemporaryDir dir;
-        TLog log{dir.filePath(QStringLiteral("log.txt"))};
-        SettingsStore settings{SettingsFolders::fromEnvironment(), log, [](const QString &) {}};
-        TCustomScript script;
-        RecordingPrompt prompt;
-        RecordingHelp help;
+    struct Fixture : ScriptDialogServices {
         Tscredit editor{{script, prompt, help, settings, dir.path()}};
 
         QString write(const QString &name, const QByteArray &text)

@@ -2,6 +2,7 @@
 
 #include "shell/DocumentLauncher.h"
 #include "shell/HelpService.h"
+#include "shell/ui/FolderBrowser.h"
 #include "shell/ui/FormPlacement.h"
 
 #include <QApplication>
@@ -21,17 +22,6 @@
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
-
-namespace {
-
-QString withSlash(QString folder)
-{
-    if (!folder.endsWith(QLatin1Char('/')))
-        folder += QLatin1Char('/');
-    return folder;
-}
-
-} // namespace
 
 TBatchUploadForm::TBatchUploadForm(
     QStringList &batchList, const QString &uploadDir, Services services, QWidget *parent)
@@ -53,7 +43,7 @@ TBatchUploadForm::TBatchUploadForm(
     connect(&m_search, &FolderSearch::fileFound, this, &TBatchUploadForm::addFile);
     connect(&m_search, &FolderSearch::finished, this, &TBatchUploadForm::updateOk);
 
-    showFolder(QFileInfo(uploadDir).isDir() ? uploadDir : QDir::currentPath());
+    m_browser->showFolder(QFileInfo(uploadDir).isDir() ? uploadDir : QDir::currentPath());
     updateOk();
     resize(900, 480);
     RestoreFormPlacement(m_services.settings, *this);
@@ -61,51 +51,15 @@ TBatchUploadForm::TBatchUploadForm(
 
 void TBatchUploadForm::buildBrowser()
 {
-    m_drives = new QComboBox(this);
-    m_drives->setObjectName(QStringLiteral("DriveComboBox"));
-    QStringList roots;
-    for (const QStorageInfo &volume : QStorageInfo::mountedVolumes()) {
-        if (volume.isValid() && volume.isReady())
-            roots << withSlash(volume.rootPath());
-    }
-    roots.sort();
-    roots.removeDuplicates();
-    m_drives->addItems(roots);
-    connect(m_drives, &QComboBox::activated, this, &TBatchUploadForm::chooseDrive);
-
-    m_folderModel = new QFileSystemModel(this);
-    m_folderModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
-    m_folderModel->setRootPath(QStringLiteral("/"));
-    m_folders = new QTreeView(this);
-    m_folders->setObjectName(QStringLiteral("DirectoryListBox"));
-    m_folders->setModel(m_folderModel);
-    for (int column = 1; column < m_folderModel->columnCount(); ++column)
-        m_folders->hideColumn(column);
-    m_folders->header()->hide();
-    m_folders->setDragEnabled(true);
-    m_folders->setDragDropMode(QAbstractItemView::DragOnly);
-    // The model reads folders in the background: show the current one once it is there.
-    // The view lays out the new rows on its next turn; scroll after that,
-    // and only for the folders on the way to the current one.
-    connect(m_folderModel, &QFileSystemModel::directoryLoaded, this, [this](const QString &loaded) {
-        if (!m_folder.startsWith(withSlash(loaded)))
-            return;
-        QTimer::singleShot(0, this,
-            [this] { m_folders->scrollTo(m_folders->currentIndex(), QAbstractItemView::PositionAtCenter); });
-    });
-    connect(m_folders->selectionModel(), &QItemSelectionModel::currentChanged, this,
-        [this](const QModelIndex &current) {
-            if (current.isValid())
-                showFolder(m_folderModel->filePath(current));
-        });
-
-    m_files = new QListWidget(this);
-    m_files->setObjectName(QStringLiteral("FileListBox"));
-    m_files->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_files->setDragEnabled(true);
-    m_files->setDragDropMode(QAbstractItemView::DragOnly);
-    connect(m_files, &QListWidget::itemDoubleClicked, this,
-        [this](QListWidgetItem *item) { addFile(m_folder + item->text()); });
+    m_browser = new FolderBrowser(this);
+    m_browser->folders()->setDragEnabled(true);
+    m_browser->folders()->setDragDropMode(QAbstractItemView::DragOnly);
+    QListWidget *files = m_browser->files();
+    files->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    files->setDragEnabled(true);
+    files->setDragDropMode(QAbstractItemView::DragOnly);
+    connect(files, &QListWidget::itemDoubleClicked, this,
+        [this](QListWidgetItem *item) { addFile(m_browser->folder() + item->text()); });
 }
 
 void TBatchUploadForm::buildOutgoing()
@@ -132,10 +86,10 @@ void TBatchUploadForm::layOut()
     outgoingLabel->setBuddy(m_outgoingList);
 
     auto *browser = new QGridLayout;
-    browser->addWidget(m_drives, 0, 0);
+    browser->addWidget(m_browser->drives(), 0, 0);
     browser->addWidget(m_uploadFolder, 0, 1);
-    browser->addWidget(m_folders, 1, 0);
-    browser->addWidget(m_files, 1, 1);
+    browser->addWidget(m_browser->folders(), 1, 0);
+    browser->addWidget(m_browser->files(), 1, 1);
     browser->setColumnStretch(0, 1);
     browser->setColumnStretch(1, 1);
 
@@ -165,7 +119,7 @@ void TBatchUploadForm::layOut()
     m_ok = button(QStringLiteral("&OK"), QStringLiteral("ok"));
     m_ok->setDefault(true);
     connect(explorer, &QPushButton::clicked, this,
-        [this] { m_services.launcher.open(QUrl::fromLocalFile(m_folder)); });
+        [this] { m_services.launcher.open(QUrl::fromLocalFile(m_browser->folder())); });
     connect(clear, &QPushButton::clicked, this, &TBatchUploadForm::clearOutgoing);
     connect(stop, &QPushButton::clicked, &m_search, &FolderSearch::stop);
     connect(help, &QPushButton::clicked, this, [this] { m_services.help.showHelp(helpContext); });
@@ -195,42 +149,12 @@ void TBatchUploadForm::setUploadFolderLabel(const QString &folder)
 void TBatchUploadForm::setFolder(const QString &folder)
 {
     if (QFileInfo(folder).isDir())
-        showFolder(folder);
+        m_browser->showFolder(folder);
 }
 
 QString TBatchUploadForm::folder() const
 {
-    return m_folder;
-}
-
-void TBatchUploadForm::chooseDrive(int index)
-{
-    const QString root = m_drives->itemText(index);
-    if (QFileInfo(root).isDir())
-        showFolder(root);
-}
-
-void TBatchUploadForm::showFolder(const QString &folder)
-{
-    const QString path = withSlash(QDir(folder).absolutePath());
-    if (path == m_folder)
-        return;
-    m_folder = path;
-    const QString root = withSlash(QStorageInfo(path).rootPath());
-    const int drive = m_drives->findText(root);
-    if (drive >= 0)
-        m_drives->setCurrentIndex(drive);
-    m_folders->setRootIndex(m_folderModel->index(root));
-    const QModelIndex index = m_folderModel->index(QDir(path).absolutePath());
-    m_folders->setCurrentIndex(index);
-    m_folders->scrollTo(index);
-    fillFiles();
-}
-
-void TBatchUploadForm::fillFiles()
-{
-    m_files->clear();
-    m_files->addItems(QDir(m_folder).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase));
+    return m_browser->folder();
 }
 
 void TBatchUploadForm::addFile(const QString &path)
@@ -242,8 +166,8 @@ void TBatchUploadForm::addFile(const QString &path)
 
 void TBatchUploadForm::addSelectedFiles()
 {
-    for (const QListWidgetItem *item : m_files->selectedItems())
-        addFile(m_folder + item->text());
+    for (const QListWidgetItem *item : m_browser->files()->selectedItems())
+        addFile(m_browser->folder() + item->text());
 }
 
 void TBatchUploadForm::searchFolder(const QString &folder)
@@ -287,7 +211,7 @@ bool TBatchUploadForm::takesDrop(const QDropEvent *event) const
         return event->mimeData()->hasUrls();
     // From inside the dialog, only the browser's lists may drop, and only on
     // the outgoing list.
-    const bool fromBrowser = source == m_files || source == m_folders;
+    const bool fromBrowser = source == m_browser->files() || source == m_browser->folders();
     const QPoint at = m_outgoingList->mapFrom(this, event->position().toPoint());
     return fromBrowser && m_outgoingList->rect().contains(at);
 }
@@ -341,10 +265,10 @@ void TBatchUploadForm::dropEvent(QDropEvent *event)
 {
     if (!takesDrop(event))
         return;
-    if (event->source() == m_files)
+    if (event->source() == m_browser->files())
         addSelectedFiles();
-    else if (event->source() == m_folders)
-        searchFolder(m_folderModel->filePath(m_folders->currentIndex()));
+    else if (event->source() == m_browser->folders())
+        searchFolder(m_browser->currentTreeFolder());
     else
         addDropped(event->mimeData()->urls());
     event->acceptProposedAction();

@@ -6,13 +6,11 @@
 #include <QDialog>
 
 class DocumentLauncher;
+class FolderBrowser;
 class HelpService;
-class QComboBox;
-class QFileSystemModel;
 class QLabel;
 class QListWidget;
 class QPushButton;
-class QTreeView;
 class SettingsStore;
 
 // "Send Files": collects the files of a batch upload from a drive, folder
@@ -64,9 +62,6 @@ private:
     void buildBrowser();
     void buildOutgoing();
     void layOut();
-    void chooseDrive(int index);
-    void showFolder(const QString &folder);
-    void fillFiles();
     void addFile(const QString &path);
     void removeOutgoing(int row);
     void clearOutgoing();
@@ -78,12 +73,8 @@ private:
     Services m_services;
     OutgoingFiles m_outgoing;
     FolderSearch m_search;
-    QString m_folder;
 
-    QComboBox *m_drives = nullptr;
-    QFileSystemModel *m_folderModel = nullptr;
-    QTreeView *m_folders = nullptr;
-    QListWidget *m_files = nullptr;
+    FolderBrowser *m_browser = nullptr;
     QListWidget *m_outgoingList = nullptr;
     QLabel *m_uploadFolder = nullptr;
     QLabel *m_scanning = nullptr;
