@@ -20,7 +20,8 @@ bool scriptChangeDirectory(const QString &path)
 
 namespace {
 
-// The names in a group that equal each other without case, the one to delete, or none.
+// Of names equal without case, the one to delete: the only one, or the one
+// matching the pattern exactly; empty when that leaves a choice.
 QString nameToDelete(const QStringList &twins, const QString &namePattern)
 {
     if (twins.size() == 1)
@@ -58,7 +59,7 @@ int scriptDeleteFiles(const QString &pattern, const std::function<void(const QSt
     std::map<QString, QStringList> groups;
     for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name)) {
         if (wildcardMatches(namePattern, name, Qt::CaseInsensitive))
-            groups[name.toLower()] << name;
+            groups[name.toCaseFolded()] << name;
     }
     int deleted = 0;
     for (const auto &[key, twins] : groups) {
