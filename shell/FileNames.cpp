@@ -5,19 +5,28 @@
 
 namespace FileNames {
 
-QString lookup(const QString &folder, const QString &name)
+QStringList matchesWithoutCase(const QString &folder, const QString &name)
 {
     const QDir dir(folder.isEmpty() ? QStringLiteral(".") : folder);
-    const QString exact = folder.isEmpty() ? name : dir.filePath(name);
-    if (QFileInfo::exists(exact))
-        return exact;
+    QStringList matches;
     const QStringList entries
         = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     for (const QString &entry : entries) {
         if (entry.compare(name, Qt::CaseInsensitive) == 0)
-            return folder.isEmpty() ? entry : dir.filePath(entry);
+            matches << entry;
     }
-    return exact;
+    return matches;
+}
+
+QString lookup(const QString &folder, const QString &name)
+{
+    const QString exact = folder.isEmpty() ? name : QDir(folder).filePath(name);
+    if (QFileInfo::exists(exact))
+        return exact;
+    const QStringList matches = matchesWithoutCase(folder, name);
+    if (matches.isEmpty())
+        return exact;
+    return folder.isEmpty() ? matches.first() : QDir(folder).filePath(matches.first());
 }
 
 QString resolve(const QString &path)
