@@ -122,6 +122,12 @@ void TScript::Run()
     inRun_ = true;
     try {
         while (state_ == RunState::Ready && running_) {
+            // A script whose last record waited ends when that wait does.
+            if (current_ >= qsizetype(records().size())) {
+                LastCondition = Success;
+                state_ = RunState::Finished;
+                break;
+            }
             if (port_ && port_->isOpen())
                 port_->processCommunications();
             if (state_ == RunState::Ready && running_)

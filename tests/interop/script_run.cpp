@@ -1,0 +1,243 @@
+// The script interpreter on a pseudo-terminal line fed by socat, and tarnex-script run.
+#include "support/LinePeers.h"
+
+#include "comms/line/Comport.h"
+#include "script/ScriptTables.h"
+#include "script/TScript.h"
+#include "shell/RecordingPrompt.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace ScriptTables;
+
+namespace {
+
+// A script engine on the near end of a pty pair; the test talks on the far end.
+struct Fixture {
+    PtyPair pty;
+    Comport near;
+    Comport far;
+    RecordingPrompt prompt;
+    TScript script;
+    QTemporaryDir dir;
+    // LastCondition as each record starts, and the texts shown.
+    QList<int> conditions;
+    QStringList shown;
+    int finished = -1;
+    HandlerRegistration drain;
+
+    bool open()
+    {
+        if (!pty.start())
+            return false;
+        near.setDevicePath(pty.near());
+        far.setDevicePath(pty.far());
+        near.open();
+        far.open();
+        // What the terminal would take out of the input buffer.
+        drain = near.events().data.attach(HandlerStage::Window, [this](const QByteArray &, qint64) {
+            near.getBlock(near.charReady());
+            return false;
+        });
+        return true;
+    }
+    void run(const QString &text)
+    {
+        const QString path = dir.filePath(QStringLiteral("t.scr"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(text.toLatin1());
+        file.close();
+        script.setComPort(&near);
+        script.setPrompt(&prompt);
+        QObject::connect(&script, &TScript::OnScriptCommandStart,
+            [this](TScript *, const TScriptNode &, int condition) { conditions << condition; });
+        QObject::connect(
+            &script, &TScript::OnScriptDisplay, [this](TScript *, const QString &t) { shown << t; });
+        QObject::connect(
+            &script, &TScript::OnScriptFinish, [this](TScript *, int condition) { finished = condition; });
+        script.setScriptFile(path);
+        script.PrepareScript();
+        script.StartScript();
+    }
+    bool waitFinished(int ms = 10000)
+    {
+        return QTest::qWaitFor([this] { return finished != -1; }, ms);
+    }
+};
+
+QString toolPath()
+{
+    return qEnvironmentVariable("TARNEX_BUILD_DIR") + QStringLiteral("/tools/tarnex-script/tarnex-script");
+}
+
+} // namespace
+
+class ScriptRunTest : public QObject {
+    Q_OBJECT
+private slots:
+    void waitMultiGivesTheSlotOfTheText();
+    void retryCounting_data();
+    void retryCounting();
+    void waitOnClosedPortEndsAtOnce();
+    void delayDoesNotCountAsTimeout();
+    void shutdownEndsWithTheCurrentCondition();
+    void cancelMidWait();
+    void toolExitCodes_data();
+    void toolExitCodes();
+};
+
+void ScriptRunTest::waitMultiGivesTheSlotOfTheText()
+{
+    Fixture f;
+    QVERIFY(f.open());
+    f.run(QStringLiteral("WaitMulti 'busy|connect|no carrier' 600\n:Done\n"));
+    QVERIFY(f.script.running());
+    QTest::qWait(50);
+    f.far.putString(QStringLiteral("\r\nCONNECT 9600\r\n"));
+    QVERIFY(f.waitFinished());
+    QCOMPARE(f.conditions.last(), 2);
+    QCOMPARE(f.finished, int(Success));
+}
+
+// Each row: the script, what the far end answers to "go", and LastCondition at every record start.
+void ScriptRunTest::retryCounting_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QList<int>>("expected");
+    QTest::newRow("third consecutive time-out fails")
+        << QStringLiteral("Compare 'a' 'a'\n:L\nWait 'never' 2\nIf TIMEOUT L\n:End\n")
+        << QList<int>{0, Equal, Equal, Timeout, Timeout, Timeout, Timeout, Timeout, Timeout, Fail, Fail};
+    QTest::newRow("retry 1 fails at once")
+        << QStringLiteral("Set Retry 1\nWait 'never' 2\n:End\n") << QList<int>{0, 0, Fail};
+    QTest::newRow("a match resets the count")
+        << QStringLiteral("Wait 'x' 2\nWait 'x' 2\nSend 'go'\nWait 'hi' 180\nWait 'x' 2\n:End\n")
+        << QList<int>{0, Timeout, Timeout, Timeout, Success, Timeout};
+}
+
+void ScriptRunTest::retryCounting()
+{
+    QFETCH(QString, text);
+    QFETCH(QList<int>, expected);
+    Fixture f;
+    QVERIFY(f.open());
+    const HandlerRegistration answer
+        = f.far.events().data.attach(HandlerStage::Window, [&f](const QByteArray &, qint64) {
+              if (f.far.getBlock(f.far.charReady()).contains("go"))
+                  f.far.putString(QStringLiteral("oh hi"));
+              return false;
+          });
+    f.conditions.clear();
+    f.script.LastCondition = 0;
+    f.run(text);
+    QVERIFY(f.waitFinished());
+    QCOMPARE(f.conditions, expected);
+}
+
+void ScriptRunTest::waitOnClosedPortEndsAtOnce()
+{
+    Fixture f;
+    f.run(QStringLiteral("Compare 'Yes' 'yes'\nWait 'x' 10\nDisplay 'after'\n"));
+    QCOMPARE(f.finished, int(NotEqual));
+    QVERIFY(f.shown.isEmpty());
+    QVERIFY(!f.script.running());
+}
+
+void ScriptRunTest::delayDoesNotCountAsTimeout()
+{
+    Fixture f;
+    QVERIFY(f.open());
+    QElapsedTimer clock;
+    clock.start();
+    f.run(QStringLiteral("Set Retry 2\nWait 'x' 1\nDelay 18\nDisplay 'after'\n"));
+    QVERIFY(f.waitFinished());
+    QVERIFY(clock.elapsed() >= 900);
+    // Display starts with the time-out of the wait, not the FAIL a second one would give.
+    QCOMPARE(f.conditions.at(3), int(Timeout));
+    QCOMPARE(f.shown, QStringList{QStringLiteral("after")});
+
+    Fixture closed;
+    closed.run(QStringLiteral("Delay 18\nDisplay 'went on'\n"));
+    QCOMPARE(closed.prompt.texts(),
+        QStringList{QStringLiteral("Must have connection open to delay script. No current connection.")});
+    QCOMPARE(closed.shown, QStringList{QStringLiteral("went on")});
+    QCOMPARE(closed.finished, int(Success));
+}
+
+void ScriptRunTest::shutdownEndsWithTheCurrentCondition()
+{
+    Fixture f;
+    QSignalSpy closing(&f.script, &TScript::closeRequested);
+    f.run(QStringLiteral("Compare 'a' 'b'\nShutdown\nDisplay 'not shown'\n"));
+    QCOMPARE(f.finished, int(NotEqual));
+    QVERIFY(f.shown.isEmpty());
+    QCOMPARE(closing.count(), 1);
+    QVERIFY(f.script.ShutdownRequested);
+}
+
+void ScriptRunTest::cancelMidWait()
+{
+    Fixture f;
+    QVERIFY(f.open());
+    f.run(QStringLiteral("Wait 'never' 600\nDisplay 'went on'\n"));
+    QVERIFY(f.script.running());
+    f.script.CancelScript();
+    QCOMPARE(f.finished, int(Fail));
+    QVERIFY(!f.script.running());
+    f.far.putString(QStringLiteral("never"));
+    QTest::qWait(300);
+    QVERIFY(f.shown.isEmpty());
+    // A second cancel finds nothing to finish.
+    f.finished = -1;
+    f.script.CancelScript();
+    QCOMPARE(f.finished, -1);
+}
+
+void ScriptRunTest::toolExitCodes_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("stderrHas");
+    QTest::newRow("success") << QStringLiteral("Display 'hi'\n") << 0 << QString();
+    QTest::newRow("notequal at a closed wait") << QStringLiteral("Compare 'Yes' 'yes'\nWait 'x' 10\n")
+                                               << 2001 % 256 << QStringLiteral("NOTEQUAL (2001) at line 2");
+    QTest::newRow("no condition") << QStringLiteral("Wait 'x' 10\n") << 1 << QStringLiteral("(0) at line 1");
+    QTest::newRow("ends with a wait that times out")
+        << QStringLiteral("OpenClient '127.0.0.1' %1\nDelay 1\n") << 0 << QString();
+    QTest::newRow("bad line") << QStringLiteral("Display 'a'\nBogus\n") << 1
+                              << QStringLiteral("Error in line number 2");
+    QTest::newRow("refused connection")
+        << QStringLiteral("OpenClient '127.0.0.1' %1\nIf ERROR Out\nDisplay 'no'\n:Out\nShutdown\n")
+        << 1005 % 256 << QStringLiteral("ERROR (1005) at line 5");
+}
+
+void ScriptRunTest::toolExitCodes()
+{
+    QFETCH(QString, text);
+    QFETCH(int, status);
+    QFETCH(QString, stderrHas);
+    QTcpServer closedPort;
+    QVERIFY(closedPort.listen(QHostAddress::LocalHost));
+    const quint16 refused = closedPort.serverPort();
+    closedPort.close();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("t.scr"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QString(text).replace(QLatin1String("%1"), QString::number(refused)).toLatin1());
+    file.close();
+    QProcess tool;
+    tool.start(toolPath(), {QStringLiteral("run"), path});
+    QVERIFY(tool.waitForFinished(20000));
+    const QString errors = QString::fromLocal8Bit(tool.readAllStandardError());
+    QCOMPARE(tool.exitCode(), status);
+    QVERIFY2(errors.contains(stderrHas), qPrintable(errors));
+}
+
+QTEST_GUILESS_MAIN(ScriptRunTest)
+#include "script_run.moc"
