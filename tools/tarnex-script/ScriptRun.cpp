@@ -216,8 +216,9 @@ int runScript(const QStringList &arguments)
             return false;
         };
         connected = port.events().connected.attach(HandlerStage::Window, start);
+        // Until the script runs, a failed connection ends the tool; afterwards it is the script's.
         failed = port.events().error.attach(HandlerStage::Window, [&script](int, const QString &message) {
-            if (!script.running()) {
+            if (!script.running() && script.currentLine() == 0) {
                 std::fprintf(stderr, "tarnex-script: %s\n", qPrintable(message));
                 QCoreApplication::exit(usageStatus);
             }
