@@ -5,6 +5,7 @@
 #include "script/ScriptTables.h"
 #include "script/ScriptTerminal.h"
 #include "script/TScript.h"
+#include "shell/FileNames.h"
 
 using namespace ScriptTables;
 
@@ -58,7 +59,8 @@ void TScript::startTransfer(const TScriptNode &node, bool upload)
 
 bool TScript::onNextFile(QString &path)
 {
-    path = pendingFile_.left(maxFileName);
+    // Script texts reach here upper-cased: the file is found without case.
+    path = pendingFile_.isEmpty() ? QString() : FileNames::resolve(pendingFile_.left(maxFileName));
     pendingFile_.clear();
     return true;
 }

@@ -1,5 +1,6 @@
 // The script interpreter on a pseudo-terminal line fed by socat, and tarnex-script run.
 #include "support/LinePeers.h"
+#include "support/TestFiles.h"
 
 #include "comms/line/Comport.h"
 #include "script/ScriptTables.h"
@@ -90,6 +91,7 @@ private slots:
     void cancelMidWait();
     void toolExitCodes_data();
     void toolExitCodes();
+    void toolUploadsTheNamedFileToRz();
 };
 
 void ScriptRunTest::waitMultiGivesTheSlotOfTheText()
@@ -237,6 +239,45 @@ void ScriptRunTest::toolExitCodes()
     const QString errors = QString::fromLocal8Bit(tool.readAllStandardError());
     QCOMPARE(tool.exitCode(), status);
     QVERIFY2(errors.contains(stderrHas), qPrintable(errors));
+}
+
+void ScriptRunTest::toolUploadsTheNamedFileToRz()
+{
+    QTemporaryDir dir;
+    const QString up = dir.filePath(QStringLiteral("up"));
+    const QString received = dir.filePath(QStringLiteral("received"));
+    QVERIFY(QDir().mkpath(up) && QDir().mkpath(received));
+    QByteArray content;
+    for (int i = 0; i < 30000; ++i)
+        content.append(char(i * 7 % 251));
+    QFile out(QDir(up).filePath(QStringLiteral("f.bin")));
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    out.write(content);
+    out.close();
+    // A second file in the folder: only the named one goes.
+    QFile other(QDir(up).filePath(QStringLiteral("other.bin")));
+    QVERIFY(other.open(QIODevice::WriteOnly));
+    other.close();
+    SocketExec rz;
+    const QString receiver = TestFiles::writeScript(dir.path(), QStringLiteral("rz.sh"),
+        "#!/bin/sh\ncd '" + received.toLocal8Bit() + "' && exec rz -q\n");
+    QVERIFY(rz.start(receiver));
+    const QString path = dir.filePath(QStringLiteral("up.scr"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("Set FileName f.bin\nUpload ZMODEM\nIf FAIL Out\nDisplay 'sent'\n:Out\nShutdown\n");
+    file.close();
+    QProcess tool;
+    tool.start(toolPath(),
+        {QStringLiteral("run"), path, QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:%1").arg(rz.port()),
+            QStringLiteral("--raw"), QStringLiteral("--dir"), up, QStringLiteral("--quiet")});
+    QVERIFY(tool.waitForFinished(30000));
+    QVERIFY2(tool.exitCode() == 0, tool.readAllStandardError().constData());
+    QCOMPARE(tool.readAllStandardOutput(), QByteArray("sent\n"));
+    QTRY_COMPARE(QDir(received).entryList(QDir::Files), QStringList{QStringLiteral("f.bin")});
+    QFile got(QDir(received).filePath(QStringLiteral("f.bin")));
+    QVERIFY(got.open(QIODevice::ReadOnly));
+    QCOMPARE(got.readAll(), content);
 }
 
 QTEST_GUILESS_MAIN(ScriptRunTest)

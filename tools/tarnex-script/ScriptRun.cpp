@@ -1,6 +1,7 @@
 #include "ScriptRun.h"
 
 #include "StdioPrompt.h"
+#include "StdioTerminal.h"
 
 #include "comms/line/Comport.h"
 #include "comms/transfer/ProtocolEngine.h"
@@ -147,7 +148,11 @@ int runScript(const QStringList &arguments)
     protocol.setFileMask(QString());
     protocol.setDestinationDirectory(options.dir.isEmpty() ? QDir::currentPath() : options.dir);
     StdioPrompt prompt;
+    StdioTerminal terminal(options.quiet);
     TScript script;
+    // DISPLAY comes out once, through OnScriptDisplay.
+    script.DisplayToTerminal = false;
+    script.setTerminal(&terminal);
     script.setComPort(&port);
     script.setProtocol(&protocol);
     script.setPrompt(&prompt);
@@ -168,6 +173,12 @@ int runScript(const QStringList &arguments)
         return noConditionStatus;
     } catch (const EScriptFileError &) {
         std::fprintf(stderr, "tarnex-script: cannot read %s\n", qPrintable(options.file));
+        return usageStatus;
+    }
+
+    // Relative names in the script (SET FILENAME, masks, CHDIR) start from the transfer folder.
+    if (!options.dir.isEmpty() && !QDir::setCurrent(options.dir)) {
+        std::fprintf(stderr, "tarnex-script: cannot use the folder %s\n", qPrintable(options.dir));
         return usageStatus;
     }
 
