@@ -33,15 +33,12 @@ void TScript::initPort(const TScriptNode &node)
     rememberedOpen_ = port_->isOpen();
     port_->setDeviceLayer(DeviceLayer::Serial);
     const QString device = Evaluate(node.Data).trimmed();
-    // COMn as the script language has it; a device path as typed.
     const QRegularExpressionMatch com
         = QRegularExpression(QStringLiteral("^COM(\\d+)$"), QRegularExpression::CaseInsensitiveOption)
               .match(device);
     if (com.hasMatch()) {
         port_->setDevicePath(QString());
         port_->setComNumber(com.captured(1).toInt());
-    } else if (device.startsWith(QLatin1Char('/'))) {
-        port_->setDevicePath(device);
     }
     bool ok = false;
     const qint32 baud = Evaluate(node.Data2).trimmed().toInt(&ok);

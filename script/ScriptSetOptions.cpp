@@ -1,4 +1,5 @@
 #include "comms/transfer/ProtocolEngine.h"
+#include "script/ScriptPaths.h"
 #include "script/ScriptTables.h"
 #include "script/TScript.h"
 
@@ -18,10 +19,10 @@ void TScript::setOption(const TScriptNode &node)
         RetryLimit = std::uint8_t(node.Number & 0xff);
         break;
     case ScriptTables::Directory:
-        ensureProtocol().setDestinationDirectory(Evaluate(node.Data));
+        ensureProtocol().setDestinationDirectory(ScriptPaths::resolve(Evaluate(node.Data)));
         break;
     case ScriptTables::FileMask:
-        ensureProtocol().setFileMask(Evaluate(node.Data));
+        ensureProtocol().setFileMask(ScriptPaths::resolve(Evaluate(node.Data)));
         break;
     case ScriptTables::FileName:
         ensureProtocol().setFileName(Evaluate(node.Data));

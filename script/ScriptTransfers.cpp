@@ -2,10 +2,10 @@
 #include "comms/line/ComportLink.h"
 #include "comms/transfer/ProtocolEngine.h"
 #include "script/ScriptFileSender.h"
+#include "script/ScriptPaths.h"
 #include "script/ScriptTables.h"
 #include "script/ScriptTerminal.h"
 #include "script/TScript.h"
-#include "shell/FileNames.h"
 
 using namespace ScriptTables;
 
@@ -59,8 +59,7 @@ void TScript::startTransfer(const TScriptNode &node, bool upload)
 
 bool TScript::onNextFile(QString &path)
 {
-    // Script texts reach here upper-cased: the file is found without case.
-    path = pendingFile_.isEmpty() ? QString() : FileNames::resolve(pendingFile_.left(maxFileName));
+    path = ScriptPaths::resolve(pendingFile_.left(maxFileName));
     pendingFile_.clear();
     return true;
 }
@@ -92,7 +91,7 @@ void TScript::sendFile(const QString &path)
         return;
     awaitingSend_ = true;
     state_ = RunState::Waiting;
-    fileSender_->send(path, [this] {
+    fileSender_->send(ScriptPaths::resolve(path), [this] {
         if (!awaitingSend_ || !running_)
             return;
         awaitingSend_ = false;

@@ -4,6 +4,7 @@
 #include "comms/line/ComportLink.h"
 #include "comms/transfer/ProtocolEngine.h"
 #include "script/ScriptFileSender.h"
+#include "script/ScriptPaths.h"
 #include "script/ScriptTables.h"
 #include "script/ScriptTerminal.h"
 #include "shell/UserPrompt.h"
@@ -259,7 +260,7 @@ void TScript::perform(const TScriptNode &node)
         break;
     case CaptureFile:
         if (terminal_ && !node.Data.isEmpty())
-            terminal_->setCaptureFile(Evaluate(node.Data).left(255));
+            terminal_->setCaptureFile(ScriptPaths::resolve(Evaluate(node.Data).left(255)));
         break;
     case Shutdown:
         ShutdownRequested = true;

@@ -3,6 +3,7 @@
 #include "support/TestFiles.h"
 
 #include "comms/line/Comport.h"
+#include "script/ScriptFileSender.h"
 #include "script/ScriptTables.h"
 #include "script/TScript.h"
 #include "shell/RecordingPrompt.h"
@@ -11,6 +12,7 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -79,6 +81,23 @@ QString toolPath()
 
 } // namespace
 
+// Records what SENDFILE asks for; the test ends the send.
+class RecordingFileSender : public ScriptFileSender {
+public:
+    void send(const QString &path, std::function<void()> done) override
+    {
+        paths << path;
+        done_ = std::move(done);
+    }
+    void cancel() override { ++cancels; }
+    void finish() { std::exchange(done_, nullptr)(); }
+    QStringList paths;
+    int cancels = 0;
+
+private:
+    std::function<void()> done_;
+};
+
 class ScriptRunTest : public QObject {
     Q_OBJECT
 private slots:
@@ -89,6 +108,8 @@ private slots:
     void delayDoesNotCountAsTimeout();
     void shutdownEndsWithTheCurrentCondition();
     void cancelMidWait();
+    void promptsPrintAndFileSend();
+    void toolOptions();
     void toolExitCodes_data();
     void toolExitCodes();
     void toolUploadsTheNamedFileToRz();
@@ -198,6 +219,91 @@ void ScriptRunTest::cancelMidWait()
     f.finished = -1;
     f.script.CancelScript();
     QCOMPARE(f.finished, -1);
+}
+
+void ScriptRunTest::promptsPrintAndFileSend()
+{
+    Fixture f;
+    QVERIFY(f.open());
+    RecordingFileSender sender;
+    QList<int> printed;
+    f.script.setFileSender(&sender);
+    f.script.setPrintPoster([&printed](int what) { printed << what; });
+    f.prompt.answerInput(QStringLiteral("typed"));
+    f.prompt.answerInput(std::nullopt);
+    f.prompt.answerInput(QStringLiteral("from function"));
+    // Script texts come upper-cased; the file is found without case.
+    const QString sent = f.dir.filePath(QStringLiteral("Mixed.bin"));
+    QFile touched(sent);
+    QVERIFY(touched.open(QIODevice::WriteOnly));
+    touched.close();
+    const QString text = QStringLiteral("Input 'Cap' 'Name?' 'dflt'\nDisplay @LASTINPUT\n"
+                                        "Input 'Cap' 'Again?' 'dflt'\nDisplay @LASTINPUT\n"
+                                        "Display @INPUT 'C' 'P' 'D'\n"
+                                        "Print Window\nPrint Buffer\nPrint Other\n");
+    f.run(text + QStringLiteral("SendFile '%1/mixed.BIN'\nDisplay 'sent'\n").arg(f.dir.path()));
+    // The send holds the script until it ends, and a tick after that.
+    QVERIFY(f.script.running());
+    QCOMPARE(sender.paths, QStringList{sent});
+    QCOMPARE(f.shown,
+        (QStringList{QStringLiteral("typed"), QStringLiteral("dflt"), QStringLiteral("from function")}));
+    QCOMPARE(f.prompt.texts(),
+        (QStringList{QStringLiteral("Name?"), QStringLiteral("Again?"), QStringLiteral("P")}));
+    QCOMPARE(printed, (QList<int>{0, 1}));
+    sender.finish();
+    QVERIFY(f.waitFinished());
+    QCOMPARE(f.shown.last(), QStringLiteral("sent"));
+    QCOMPARE(f.finished, int(Success));
+
+    // Cancelling during a send cancels the send.
+    Fixture g;
+    QVERIFY(g.open());
+    RecordingFileSender held;
+    g.script.setFileSender(&held);
+    g.run(QStringLiteral("SendFile '/tmp/x.bin'\nDisplay 'sent'\n"));
+    g.script.CancelScript();
+    QCOMPARE(held.cancels, 1);
+    QCOMPARE(g.finished, int(Fail));
+    held.finish();
+    QTest::qWait(200);
+    QVERIFY(g.shown.isEmpty());
+}
+
+// --var sets a variable, INPUT reads stdin, --listen waits for a caller.
+void ScriptRunTest::toolOptions()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("t.scr"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("Display @WHO\nInput 'c' 'Name?' 'none'\nDisplay @LASTINPUT\nSend 'bye'\nWait 'ok' 180\n"
+               "If TIMEOUT Out\nDisplay 'answered'\n:Out\nShutdown\n");
+    file.close();
+    QTcpServer probe;
+    QVERIFY(probe.listen(QHostAddress::LocalHost));
+    const quint16 port = probe.serverPort();
+    probe.close();
+    QProcess tool;
+    tool.start(toolPath(),
+        {QStringLiteral("run"), path, QStringLiteral("--listen"), QString::number(port),
+            QStringLiteral("--var"), QStringLiteral("@WHO=tester"), QStringLiteral("--quiet")});
+    QVERIFY(tool.waitForStarted());
+    tool.write("Alice\n");
+    QTcpSocket caller;
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            if (caller.state() == QAbstractSocket::UnconnectedState)
+                caller.connectToHost(QHostAddress::LocalHost, port);
+            return caller.waitForConnected(100);
+        },
+        10000));
+    QVERIFY(
+        QTest::qWaitFor([&] { return caller.readAll().contains("bye") || caller.bytesAvailable(); }, 10000));
+    caller.write("ok");
+    QVERIFY(caller.waitForBytesWritten(5000));
+    QVERIFY(tool.waitForFinished(20000));
+    QVERIFY2(tool.exitCode() == 0, tool.readAllStandardError().constData());
+    QCOMPARE(tool.readAllStandardOutput(), QByteArray("tester\nAlice\nanswered\n"));
 }
 
 void ScriptRunTest::toolExitCodes_data()
