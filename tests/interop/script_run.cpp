@@ -109,6 +109,8 @@ private slots:
     void shutdownEndsWithTheCurrentCondition();
     void cancelMidWait();
     void promptsPrintAndFileSend();
+    void openClientConnectsAndTheEndClosesThePort();
+    void waitForTimeGoesOnOnceTheTimeHasCome();
     void toolOptions();
     void toolExitCodes_data();
     void toolExitCodes();
@@ -267,6 +269,37 @@ void ScriptRunTest::promptsPrintAndFileSend()
     held.finish();
     QTest::qWait(200);
     QVERIFY(g.shown.isEmpty());
+}
+
+void ScriptRunTest::openClientConnectsAndTheEndClosesThePort()
+{
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    Fixture f;
+    f.near.setTelnet(false);
+    f.run(QStringLiteral("OpenClient '127.0.0.1' %1\nDisplay 'on'\nSend 'hello'\nDelay 9\n")
+              .arg(server.serverPort()));
+    QVERIFY(f.script.running());
+    QVERIFY(server.waitForNewConnection(5000));
+    QTcpSocket *peer = server.nextPendingConnection();
+    QVERIFY(f.waitFinished());
+    QCOMPARE(f.conditions.at(1), int(Connected));
+    QCOMPARE(f.shown, QStringList{QStringLiteral("on")});
+    QByteArray got;
+    QTRY_VERIFY2((got += peer->readAll()).contains("hello"), got.toHex().constData());
+    // The port was closed when the script opened it: it is closed again.
+    QVERIFY(!f.near.isOpen());
+}
+
+void ScriptRunTest::waitForTimeGoesOnOnceTheTimeHasCome()
+{
+    Fixture f;
+    // A time already past at any hour but the first second of the day.
+    f.run(QStringLiteral("WaitForTime 00:00:01\nDisplay 'time'\n"));
+    QVERIFY(f.script.running());
+    QVERIFY(f.shown.isEmpty());
+    QVERIFY(f.waitFinished());
+    QCOMPARE(f.shown, QStringList{QStringLiteral("time")});
 }
 
 // --var sets a variable, INPUT reads stdin, --listen waits for a caller.
