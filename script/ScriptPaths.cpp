@@ -43,4 +43,15 @@ Resolved resolve(const QString &path)
     return result;
 }
 
+QString foundPath(const QString &path)
+{
+    if (path.isEmpty())
+        return path;
+    const Resolved found = resolve(path);
+    if (!found.ambiguous.isEmpty())
+        return withSlashes(path);
+    const bool folder = path.endsWith(QLatin1Char('/')) || path.endsWith(QLatin1Char('\\'));
+    return folder && !found.path.endsWith(QLatin1Char('/')) ? found.path + QLatin1Char('/') : found.path;
+}
+
 } // namespace ScriptPaths

@@ -21,5 +21,9 @@ struct Resolved {
     QString ambiguous;
 };
 Resolved resolve(const QString &path);
+// The path as found on disk, or as given (with slashes) when it cannot be
+// told: for names the next step opens or creates. Empty stays empty, and a
+// folder keeps its final slash.
+QString foundPath(const QString &path);
 
 } // namespace ScriptPaths

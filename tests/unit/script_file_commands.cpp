@@ -9,6 +9,7 @@
 #include "script/ScriptExec.h"
 #include "script/ScriptFileCommands.h"
 #include "script/ScriptIniFile.h"
+#include "script/ScriptPaths.h"
 #include "support/TestFiles.h"
 
 namespace {
@@ -125,6 +126,20 @@ private slots:
         QVERIFY(!scriptChangeDirectory(root + "/twin/ab/../../HOME/ANN/LOGS/MISSING"));
         QVERIFY(!scriptChangeDirectory(QString()));
         QCOMPARE(QDir::currentPath(), root + "/home/ann");
+    }
+
+    // Names the interpreter opens or creates: found without case where they
+    // exist, kept as given where not; empty stays empty, folders keep "/".
+    void foundPathForNamesToOpen()
+    {
+        QVERIFY(QDir().mkpath(root + "/Up"));
+        QFile file(root + "/Up/f.bin");
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        QCOMPARE(ScriptPaths::foundPath(root + "/UP/F.BIN"), root + "/Up/f.bin");
+        QCOMPARE(ScriptPaths::foundPath(root + "\\UP\\"), root + "/Up/");
+        QCOMPARE(ScriptPaths::foundPath(root + "/UP/NEW.TXT"), root + "/Up/NEW.TXT");
+        QCOMPARE(ScriptPaths::foundPath(QString()), QString());
     }
 
     void copyFollowsTheMode_data()

@@ -99,7 +99,11 @@ private slots:
     {
         QTest::addColumn<QStringList>("args");
         QTest::newRow("no command") << QStringList{};
-        QTest::newRow("run is not offered") << QStringList{"run", "x.scr"};
+        QTest::newRow("run of a missing file") << QStringList{"run", "/nonexistent/x.scr"};
+        QTest::newRow("run on two lines")
+            << QStringList{"run", "/nonexistent/x.scr", "--tcp", "h:1", "--serial", "/dev/null"};
+        QTest::newRow("run raw without tcp") << QStringList{"run", "/nonexistent/x.scr", "--raw"};
+        QTest::newRow("run with a bad var") << QStringList{"run", "/nonexistent/x.scr", "--var"};
         QTest::newRow("no file") << QStringList{"check"};
         QTest::newRow("missing file") << QStringList{"check", "/nonexistent/x.scr"};
     }
@@ -117,7 +121,7 @@ private slots:
         const Result r = runTool({QStringLiteral("--help")});
         QCOMPARE(r.exitCode, 0);
         QVERIFY(r.out.contains("check [--dump] FILE"));
-        QVERIFY(!r.out.contains("run"));
+        QVERIFY(r.out.contains("run FILE [--tcp HOST:PORT [--raw] | --listen PORT |"));
     }
 };
 
