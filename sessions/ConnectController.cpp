@@ -21,6 +21,9 @@ ConnectController::ConnectController(SessionParts parts, QObject *parent)
     closePortTimer_.setSingleShot(true);
     closePortTimer_.setInterval(closePortDelayMs);
     connect(&closePortTimer_, &QTimer::timeout, this, &ConnectController::closePortTimerFired);
+    scriptTimer_.setSingleShot(true);
+    scriptTimer_.setInterval(scriptDelayMs);
+    connect(&scriptTimer_, &QTimer::timeout, this, [this] { startScript(startupScript_); });
     ComportEvents &events = parts_.port.events();
     handlers_.push_back(events.data.attach(HandlerStage::Window, [this](const QByteArray &, qint64 waiting) {
         emit received(parts_.port.getBlock(waiting));
@@ -162,9 +165,10 @@ void ConnectController::Postopen()
     if (!parts_.state.viaTapi()) {
         log.write(QStringLiteral("Startup script=") + startupScript_);
         startupScript_ = parts_.state.currentEntry().get(PhoneField::Script);
-        if (answerMode())
+        if (answerMode()) {
             log.write(QStringLiteral("Answer mode, running script: ") + startupScript_);
-        // The script engine starts the answer-mode script here.
+            startScript(startupScript_);
+        }
     }
     parts_.lights.setMonitoring(true);
     log.write(QStringLiteral("Monitoring lights on"));
@@ -185,6 +189,18 @@ void ConnectController::RemoveTriggers()
     firePacket_->setEnabled(false);
     if (parts_.removeTransferTriggers)
         parts_.removeTransferTriggers();
+}
+
+void ConnectController::startScript(const QString &path)
+{
+    if (parts_.StartScr)
+        parts_.StartScr(path);
+}
+
+void ConnectController::stopScript()
+{
+    if (parts_.stopScript)
+        parts_.stopScript();
 }
 
 void ConnectController::armTransferTriggers()
@@ -261,8 +277,8 @@ void ConnectController::Hangup1Click()
             parts_.engine.cancel();
         }
         if (parts_.state.scriptRunning()) {
-            // The script engine stops the running script here.
             log.write(QStringLiteral("Stopping script"));
+            stopScript();
         }
         RemoveTriggers();
         parts_.logging.StopLogging();

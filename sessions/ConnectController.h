@@ -64,6 +64,10 @@ struct SessionParts {
     // and B+ detection; and off again when it goes.
     std::function<void()> armTransferTriggers = {};
     std::function<void()> removeTransferTriggers = {};
+    // Starts the script at path (a name alone is looked for in the script
+    // folder), and stops the running script.
+    std::function<void(const QString &path)> StartScr = {};
+    std::function<void()> stopScript = {};
 };
 
 // Host names looked up this run and the addresses found, in order.
@@ -105,13 +109,16 @@ public:
     // The error box for a host that cannot be reached.
     void Showcant();
 
-    // The startup script of the current connection (started by the script
-    // engine once it exists).
+    // The startup script of the current connection.
     QString startupScript() const { return startupScript_; }
+    // A script named on the command line, from the script folder.
+    void runNamedScript(const QString &name) { startScript(name); }
     const LookupHistory &lookupHistory() const { return lookupHistory_; }
 
     // How long after a socket error the port is closed.
     static constexpr int closePortDelayMs = 1000;
+    // How long after a dialled connection its startup script starts.
+    static constexpr int scriptDelayMs = 50;
     // Modem-status mask of the carrier detect line.
     static constexpr int dcdMask = 128;
     // Delay of the quick-connect init string, in ticks.
@@ -173,6 +180,8 @@ private:
     void Postopen();
     void RemoveTriggers();
     void armTransferTriggers();
+    void startScript(const QString &path);
+    void stopScript();
     void SaveAbortNoCarrierState();
     void restoreAbortNoCarrier();
     void connected();
@@ -189,6 +198,8 @@ private:
 
     SessionParts parts_;
     QTimer closePortTimer_;
+    // Starts the startup script a moment after a dialled call comes up.
+    QTimer scriptTimer_;
     std::vector<HandlerRegistration> handlers_;
     int carrierTrigger_ = 0;
     bool savedAbortNoCarrier_ = false;

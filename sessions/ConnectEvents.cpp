@@ -34,7 +34,7 @@ void ConnectController::connected()
     SaveAbortNoCarrierState();
     const QString name = state.currentSessionName();
     if (state.connectionKind() != ConnectionKind::Direct && !parts_.firewall.use && !name.isEmpty()) {
-        // The startup script is started here by the script engine.
+        startScript(startupScript_);
         view.setCaption(QStringLiteral("Tarnex 7.0  ") + name);
     }
     stampLastConnect();
@@ -85,6 +85,7 @@ void ConnectController::disconnected()
     restoreAbortNoCarrier();
     emit disconnectSound();
     emit connectionLost();
+    stopScript();
     RemoveTriggers();
 }
 
@@ -122,6 +123,7 @@ void ConnectController::carrierChanged(int handle)
 // cannot report DCD).
 void ConnectController::carrierLost()
 {
+    stopScript();
     emit disconnectSound();
     parts_.view.setLinePanel(QStringLiteral("Lost Carrier"));
     emit connectionLost();

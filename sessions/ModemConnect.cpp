@@ -226,8 +226,8 @@ void ConnectController::hangupModem()
     view.DisableBtns(false);
     view.DisplayTerm(QStringLiteral("\r\nAttempting to unhook.   Please wait.\r\n"));
     if (state.scriptRunning()) {
-        // The script engine stops the running script here.
         log.write(QStringLiteral("Stopping script"));
+        stopScript();
     }
     state.setCurrentEntry(state.currentEntry(), QString());
     if (state.viaTapi()) {

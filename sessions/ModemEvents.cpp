@@ -32,8 +32,9 @@ void ConnectController::modemIsConnected()
     parts_.view.setToolBarEnabled(true);
     parts_.view.restoreWindow();
     startupScript_ = state.currentEntry().get(PhoneField::Script);
-    // Unless answering, the script engine starts the startup script 50 ms
-    // from here.
+    // Unless answering, the startup script starts 50 ms from here.
+    if (!answerMode())
+        scriptTimer_.start();
     stampLastConnect();
     state.markConnected();
     writeEntryBack();
@@ -115,7 +116,7 @@ void ConnectController::tapiConnected()
     view.setCaption(title() + QStringLiteral("  ") + name);
     DisplayCom();
     startupScript_ = state.currentEntry().get(PhoneField::Script);
-    // The script engine starts the startup script here.
+    startScript(startupScript_);
     view.focusTerminal();
 }
 
@@ -153,7 +154,7 @@ void ConnectController::tapiPortClosed()
         emit disconnectSound();
     }
     parts_.lights.lightsOut();
-    // A running script is stopped here by the script engine.
+    stopScript();
     RemoveTriggers();
     emit connectionLost();
 }

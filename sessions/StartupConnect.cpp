@@ -42,8 +42,7 @@ void StartupConnect::run(const StartupPlan &plan, const QString &autoStartSessio
                 return;
             break;
         case Step::RunScript:
-            // The script engine starts plan.scriptName from the script folder here.
-            log_.write(QStringLiteral("Startup script not run (no script engine): ") + plan.scriptName);
+            connect_.runNamedScript(plan.scriptName);
             break;
         case Step::AutoStart:
             if (!autoStartSession.isEmpty())

@@ -129,5 +129,5 @@ void ConnectController::firewallPrompt()
     firePacket_->setEnabled(false);
     parts_.port.putString(firewallHost_ + QLatin1Char(':') + firewallPort_ + QLatin1Char('\r'));
     parts_.log.write(QStringLiteral("Firewall log-in to %1:%2").arg(firewallHost_, firewallPort_));
-    // The script engine starts the startup script here.
+    startScript(startupScript_);
 }

@@ -89,6 +89,9 @@ public:
     // A connection is going: both off again.
     void removeForDisconnect();
     bool autoZmodemArmed() const { return zmodemAutoTrigger_ != 0; }
+    // Removes the automatic Zmodem trigger when armed, logging logLine
+    // (when not empty).
+    void removeAutoTrigger(const QString &logLine);
     bool isTransferring() const;
 
     const QStringList &batchList() const { return batchList_; }
@@ -106,7 +109,6 @@ private:
     bool pickSingleFile();
     bool pickBatch();
     QString downloadDestination() const;
-    void removeAutoTrigger(const QString &logLine);
     void enterTransfer();
     bool startSending();
     bool startReceiving(const QByteArray &alreadyReceived);

@@ -129,6 +129,8 @@ void SocketLine::onSocketError(QAbstractSocket::SocketError error)
     // The far end closing is a disconnect, not a failure.
     if (error == QAbstractSocket::RemoteHostClosedError)
         return;
+    if (waiting_ && error == QAbstractSocket::SocketTimeoutError)
+        return;
     const QString message = socket_ ? socket_->errorString() : QString();
     emit failed(errorCode(error), message);
     if (socket_ && socket_->state() == QAbstractSocket::UnconnectedState) {
@@ -209,9 +211,20 @@ QByteArray SocketLine::decodeFrom(const QByteArray &raw)
     return data;
 }
 
+// A wait that runs out is no failure of the connection: QTcpSocket reports
+// it as a time-out error, which is kept from the line's error event.
 bool SocketLine::waitForInput(int ms)
 {
-    return socket_ && (socket_->bytesAvailable() > 0 || socket_->waitForReadyRead(ms));
+    if (!socket_)
+        return false;
+    if (socket_->bytesAvailable() > 0)
+        return true;
+    if (ms <= 0)
+        return false;
+    waiting_ = true;
+    const bool arrived = socket_ && socket_->waitForReadyRead(ms);
+    waiting_ = false;
+    return arrived;
 }
 
 void SocketLine::write(const QByteArray &data)

@@ -84,5 +84,7 @@ private:
     QPointer<QTcpSocket> socket_;
     std::unique_ptr<TelnetCodec> codec_;
     QByteArray leftover_;
+    // In waitForInput: its time-out is not an error.
+    bool waiting_ = false;
     bool negotiated_ = false;
 };

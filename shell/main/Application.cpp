@@ -104,7 +104,11 @@ Application::Application(QObject *parent)
         },
         modem_, dialer_, tapi_, *forwarders_, telnetFirewall_,
         [this] { protocolOptions_.ApplyEntryProtocolOptions(); }, [this] { transfers_->armForConnection(); },
-        [this] { transfers_->removeForDisconnect(); }});
+        [this] { transfers_->removeForDisconnect(); }, [this](const QString &path) { StartScr(path); },
+        [this] {
+            if (script_.running())
+                script_.CancelScript();
+        }});
     transfers_ = std::make_unique<TransferController>(TransferParts{port_, engine_, state_, window_, log_,
         *forwarders_, *forwarders_, settings_, directories_, programDir_, deviceList_, sounds_, *forwarders_,
         [this] { return protocolOptions_.switches(); }});
@@ -115,6 +119,7 @@ Application::Application(QObject *parent)
     wireTransfers();
     wireBinaryTransfers();
     wireScripts();
+    script_.setPrompt(forwarders_.get());
 }
 
 Application::~Application() = default;

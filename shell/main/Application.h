@@ -17,7 +17,7 @@
 #include "extras/ui/QtSoundPlayer.h"
 #include "extras/ui/SessionIcons.h"
 #include "script/ScriptRecorder.h"
-#include "script/TCustomScript.h"
+#include "script/TScript.h"
 #include "sessions/ConnectController.h"
 #include "sessions/DeviceList.h"
 #include "sessions/LineSignals.h"
@@ -30,6 +30,7 @@
 #include "sessions/ui/TLookform.h"
 #include "shell/TLog.h"
 #include "shell/main/Mainform.h"
+#include "shell/main/ScriptWindowLinks.h"
 #include "shell/main/ShellMenus.h"
 #include "shell/main/TermOptionsController.h"
 #include "shell/settings/SettingsStore.h"
@@ -105,6 +106,8 @@ public:
     void setTransferDialogs(TransferDialogs *dialogs) { transferDialogs_ = dialogs; }
     // Tests record what would be opened on the desktop.
     void setLauncher(DocumentLauncher *launcher) { documentLauncher_ = launcher; }
+    // The script engine of the window's scripts.
+    TScript &script() { return script_; }
     // What Script > Record has recorded this run.
     const ScriptRecorder &recorder() const { return recorder_; }
     // The engine's status window while a transfer runs.
@@ -139,9 +142,14 @@ private:
     void wireModem();
     void wireTransfers();
     void wireScripts();
-    void setScriptMenu(bool recording);
+    void setScriptMenu(bool recording, bool running);
     void Edit1Click();
     void Record1Click();
+    void Run1Click();
+    void Stop1Click();
+    void StartTheScript();
+    void StartScr(const QString &path);
+    void Scr1ScriptFinish();
     void HaltRecord1Click();
     void resetProtocolStatus();
     void wireBinaryTransfers();
@@ -202,7 +210,8 @@ private:
     TransferDialogs *transferDialogs_ = &qtTransferDialogs_;
     DocumentLauncher *documentLauncher_ = &launcher_;
     std::unique_ptr<TransferController> transfers_;
-    TCustomScript script_;
+    TScript script_;
+    std::unique_ptr<ScriptWindowLinks> scriptLinks_;
     ScriptRecorder recorder_;
     std::unique_ptr<ProtocolStatusWindow> protocolStatus_;
     QTimer clock_;

@@ -35,7 +35,8 @@ void Application::exitClicked()
     log_.write(QStringLiteral("Exit button"));
     state_.setExiting(true);
     window_.button(QStringLiteral("ExitBtn"))->setEnabled(false);
-    // A running script is stopped here by the script controller.
+    if (script_.running())
+        script_.CancelScript();
     window_.close();
 }
 
