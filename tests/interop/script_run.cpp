@@ -116,6 +116,7 @@ private slots:
     void toolExitCodes_data();
     void toolExitCodes();
     void toolUploadsTheNamedFileToRz();
+    void toolSendsAFileRaw();
 };
 
 void ScriptRunTest::waitMultiGivesTheSlotOfTheText()
@@ -453,3 +454,35 @@ void ScriptRunTest::toolUploadsTheNamedFileToRz()
 
 QTEST_GUILESS_MAIN(ScriptRunTest)
 #include "script_run.moc"
+
+// SENDFILE from the tool: the file goes out unchanged, then the script goes on.
+void ScriptRunTest::toolSendsAFileRaw()
+{
+    QTemporaryDir dir;
+    QByteArray content;
+    for (int i = 0; i < 70000; ++i)
+        content.append(char(i * 13 % 256));
+    QFile out(dir.filePath(QStringLiteral("raw.bin")));
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    out.write(content);
+    out.close();
+    const QString received = dir.filePath(QStringLiteral("received.bin"));
+    SocketExec sink;
+    const QString catcher = TestFiles::writeScript(
+        dir.path(), QStringLiteral("catch.sh"), "#!/bin/sh\nexec cat > '" + received.toLocal8Bit() + "'\n");
+    QVERIFY(sink.start(catcher));
+    const QString path = dir.filePath(QStringLiteral("send.scr"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("SendFile 'raw.bin'\nDisplay 'sent'\nDelay 9\n");
+    file.close();
+    QProcess tool;
+    tool.start(toolPath(),
+        {QStringLiteral("run"), path, QStringLiteral("--tcp"),
+            QStringLiteral("127.0.0.1:%1").arg(sink.port()), QStringLiteral("--raw"), QStringLiteral("--dir"),
+            dir.path(), QStringLiteral("--quiet")});
+    QVERIFY(tool.waitForFinished(30000));
+    QVERIFY2(tool.exitCode() == 0, tool.readAllStandardError().constData());
+    QCOMPARE(tool.readAllStandardOutput(), QByteArray("sent\n"));
+    QTRY_COMPARE(TestFiles::read(received), content);
+}

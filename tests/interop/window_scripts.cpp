@@ -50,6 +50,23 @@ private slots:
         // The board echoed the name the script sent.
         QVERIFY(pageText(app.window().terminal()).contains(QStringLiteral("Name? robot")));
         QVERIFY(prompt.shown().isEmpty());
+
+        // Hanging up stops a script in the middle of its wait.
+        const QString waiter
+            = TestFiles::writeScript(dir.path(), QStringLiteral("wait.scr"), "Wait 'never' 30000\n");
+        QTimer::singleShot(0, this, [waiter] {
+            auto *picker = qobject_cast<TScrDialog *>(QApplication::activeModalWidget());
+            QVERIFY(picker);
+            picker->fileEdit()->setText(waiter);
+            picker->okClicked();
+        });
+        app.window().entry(QStringLiteral("Run1"))->trigger();
+        QVERIFY(app.state().scriptRunning());
+        QVERIFY(app.script().running());
+        app.window().entry(QStringLiteral("Hangup1"))->trigger();
+        QVERIFY(!app.script().running());
+        QVERIFY(!app.state().scriptRunning());
+        QVERIFY(app.window().entry(QStringLiteral("Run1"))->isEnabled());
     }
 
     void recordALogin()

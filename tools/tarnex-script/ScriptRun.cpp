@@ -1,5 +1,6 @@
 #include "ScriptRun.h"
 
+#include "StdioFileSender.h"
 #include "StdioPrompt.h"
 #include "StdioTerminal.h"
 
@@ -156,6 +157,8 @@ int runScript(const QStringList &arguments)
     script.setComPort(&port);
     script.setProtocol(&protocol);
     script.setPrompt(&prompt);
+    StdioFileSender fileSender(port);
+    script.setFileSender(&fileSender);
     for (const QString &assignment : options.vars) {
         const qsizetype equals = assignment.indexOf(QLatin1Char('='));
         if (equals <= 0) {
