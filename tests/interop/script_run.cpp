@@ -434,11 +434,9 @@ void ScriptRunTest::toolUploadsTheNamedFileToRz()
     const QString receiver = TestFiles::writeScript(dir.path(), QStringLiteral("rz.sh"),
         "#!/bin/sh\ncd '" + received.toLocal8Bit() + "' && exec rz -q\n");
     QVERIFY(rz.start(receiver));
-    const QString path = dir.filePath(QStringLiteral("up.scr"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("Set FileName f.bin\nUpload ZMODEM\nIf FAIL Out\nDisplay 'sent'\n:Out\nShutdown\n");
-    file.close();
+    const QString path = TestFiles::writeScript(dir.path(), QStringLiteral("up.scr"),
+        "Set FileName f.bin\nUpload ZMODEM\nIf FAIL Out\nDisplay 'sent'\n:Out\nShutdown\n");
+    QVERIFY(!path.isEmpty());
     QProcess tool;
     tool.start(toolPath(),
         {QStringLiteral("run"), path, QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:%1").arg(rz.port()),
@@ -471,11 +469,9 @@ void ScriptRunTest::toolSendsAFileRaw()
     const QString catcher = TestFiles::writeScript(
         dir.path(), QStringLiteral("catch.sh"), "#!/bin/sh\nexec cat > '" + received.toLocal8Bit() + "'\n");
     QVERIFY(sink.start(catcher));
-    const QString path = dir.filePath(QStringLiteral("send.scr"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("SendFile 'raw.bin'\nDisplay 'sent'\nDelay 9\n");
-    file.close();
+    const QString path = TestFiles::writeScript(
+        dir.path(), QStringLiteral("send.scr"), "SendFile 'raw.bin'\nDisplay 'sent'\nDelay 9\n");
+    QVERIFY(!path.isEmpty());
     QProcess tool;
     tool.start(toolPath(),
         {QStringLiteral("run"), path, QStringLiteral("--tcp"),

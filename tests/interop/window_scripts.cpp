@@ -22,6 +22,18 @@
 class WindowScriptsTest : public QObject {
     Q_OBJECT
 
+    // Script > Run, choosing path in the picker.
+    void runFromPicker(Application &app, const QString &path)
+    {
+        QTimer::singleShot(0, this, [path] {
+            auto *picker = qobject_cast<TScrDialog *>(QApplication::activeModalWidget());
+            QVERIFY(picker);
+            picker->fileEdit()->setText(path);
+            picker->okClicked();
+        });
+        app.window().entry(QStringLiteral("Run1"))->trigger();
+    }
+
 private slots:
     void init() { QFile::remove(qEnvironmentVariable("TARNEX_HOME") + QStringLiteral("Phone.Dat")); }
 
@@ -54,13 +66,7 @@ private slots:
         // Hanging up stops a script in the middle of its wait.
         const QString waiter
             = TestFiles::writeScript(dir.path(), QStringLiteral("wait.scr"), "Wait 'never' 30000\n");
-        QTimer::singleShot(0, this, [waiter] {
-            auto *picker = qobject_cast<TScrDialog *>(QApplication::activeModalWidget());
-            QVERIFY(picker);
-            picker->fileEdit()->setText(waiter);
-            picker->okClicked();
-        });
-        app.window().entry(QStringLiteral("Run1"))->trigger();
+        runFromPicker(app, waiter);
         QVERIFY(app.state().scriptRunning());
         QVERIFY(app.script().running());
         app.window().entry(QStringLiteral("Hangup1"))->trigger();
@@ -135,13 +141,7 @@ private slots:
         QVERIFY(!TestFiles::writeScript(dir.path(), QStringLiteral("echo.scr"),
             "Send 'hello there^M'\nWait 'there' 200\nIf Timeout Out\nDisplay 'heard it'\n:Out\n")
                      .isEmpty());
-        QTimer::singleShot(0, this, [echo] {
-            auto *picker = qobject_cast<TScrDialog *>(QApplication::activeModalWidget());
-            QVERIFY(picker);
-            picker->fileEdit()->setText(echo);
-            picker->okClicked();
-        });
-        app.window().entry(QStringLiteral("Run1"))->trigger();
+        runFromPicker(app, echo);
         QVERIFY(
             app.state().scriptRunning() || app.window().statusPanel() == QStringLiteral("Script complete"));
         QTRY_COMPARE_WITH_TIMEOUT(app.window().statusPanel(), QStringLiteral("Script complete"), 20000);
