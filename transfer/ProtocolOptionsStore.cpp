@@ -36,74 +36,79 @@ constexpr int writeFailActions = 4;
 constexpr int zmodemFileOptions = 8;
 constexpr int asciiTranslations = 4;
 
+// The switches and numbers: the entry's field, the option and its setting.
+struct Switch {
+    PhoneField field;
+    bool ProtocolOptions::*option;
+    BooleanSetting setting;
+};
+constexpr Switch switches[] = {
+    {PhoneField::Hincom, &ProtocolOptions::honorDirectory, Setting::HonorDirectory},
+    {PhoneField::IncOut, &ProtocolOptions::includeDirectory, Setting::IncludeDirectory},
+    {PhoneField::RtsLow, &ProtocolOptions::rtsLowForWrite, Setting::RTSLowforWrite},
+    {PhoneField::Abortcd, &ProtocolOptions::abortNoCarrier, Setting::AbortNoCarrier},
+    {PhoneField::FileOver, &ProtocolOptions::zmodemOptionOverride, Setting::ZmodemOptionOverride},
+    {PhoneField::SkipNew, &ProtocolOptions::zmodemSkipNoFile, Setting::ZmodemSkipNoFile},
+    {PhoneField::Crash, &ProtocolOptions::zmodemRecover, Setting::ZmodemRecover},
+    {PhoneField::Z8K, &ProtocolOptions::zmodem8K, Setting::Zmodem8K},
+};
+
+struct Number {
+    PhoneField field;
+    int ProtocolOptions::*option;
+    IntegerSetting setting;
+    // What an entry without a number gives.
+    int entryDefault;
+};
+constexpr Number numbers[] = {
+    {PhoneField::KBlock, &ProtocolOptions::kermitMaxLen, Setting::KermitMaxLen, 64},
+    {PhoneField::KWindows, &ProtocolOptions::kermitMaxWindows, Setting::KermitMaxWindows, 0},
+    {PhoneField::KTimeout, &ProtocolOptions::kermitTimeoutSecs, Setting::KermitTimeoutSecs, 5},
+    {PhoneField::CharDelay, &ProtocolOptions::asciiCharDelayMs, Setting::AsciiCharDelay, 0},
+    {PhoneField::Linedelay, &ProtocolOptions::asciiLineDelayMs, Setting::AsciiLineDelay, 0},
+    {PhoneField::EofTo, &ProtocolOptions::asciiEofTimeoutTicks, Setting::AsciiEOFTimeout, 5},
+};
+
 } // namespace
 
 void LoadProtocolOptions(SettingsStore &settings, ProtocolOptions &options)
 {
-    options.honorDirectory = settings.read(Setting::HonorDirectory);
-    options.includeDirectory = settings.read(Setting::IncludeDirectory);
-    options.rtsLowForWrite = settings.read(Setting::RTSLowforWrite);
-    options.abortNoCarrier = settings.read(Setting::AbortNoCarrier);
+    for (const Switch &spec : switches)
+        options.*spec.option = settings.read(spec.setting);
+    for (const Number &spec : numbers)
+        options.*spec.option = settings.read(spec.setting, options.*spec.option);
     if (const int action = settings.read(Setting::WriteFailAction); action >= 0 && action < writeFailActions)
         options.writeFailAction = WriteFailAction(action);
-    options.zmodemOptionOverride = settings.read(Setting::ZmodemOptionOverride);
-    options.zmodemSkipNoFile = settings.read(Setting::ZmodemSkipNoFile);
-    options.zmodemRecover = settings.read(Setting::ZmodemRecover);
-    options.zmodem8K = settings.read(Setting::Zmodem8K);
     if (const int option = settings.read(Setting::ZmodemFileOption);
         option >= 0 && option < zmodemFileOptions)
         options.zmodemFileOption = ZmodemFileOption(option);
-    options.kermitMaxLen = settings.read(Setting::KermitMaxLen, options.kermitMaxLen);
-    options.kermitMaxWindows = settings.read(Setting::KermitMaxWindows, options.kermitMaxWindows);
-    options.kermitTimeoutSecs = settings.read(Setting::KermitTimeoutSecs, options.kermitTimeoutSecs);
-    options.asciiCharDelayMs = settings.read(Setting::AsciiCharDelay, options.asciiCharDelayMs);
-    options.asciiLineDelayMs = settings.read(Setting::AsciiLineDelay, options.asciiLineDelayMs);
     const int cr = settings.read(Setting::AsciiCRTranslation, int(options.asciiCr));
     if (cr >= 0 && cr < asciiTranslations)
         options.asciiCr = AsciiTranslation(cr);
     const int lf = settings.read(Setting::AsciiLFTranslation, int(options.asciiLf));
     if (lf >= 0 && lf < asciiTranslations)
         options.asciiLf = AsciiTranslation(lf);
-    options.asciiEofTimeoutTicks = settings.read(Setting::AsciiEOFTimeout, options.asciiEofTimeoutTicks);
 }
 
 void ApplyEntryProtocolOptions(
     const PhonebookEntry &entry, bool viaTapi, ProtocolOptions &options, SettingsStore &settings)
 {
-    options.honorDirectory = flag(entry, PhoneField::Hincom);
-    settings.write(Setting::HonorDirectory, options.honorDirectory);
-    options.includeDirectory = flag(entry, PhoneField::IncOut);
-    settings.write(Setting::IncludeDirectory, options.includeDirectory);
-    options.rtsLowForWrite = flag(entry, PhoneField::RtsLow);
-    settings.write(Setting::RTSLowforWrite, options.rtsLowForWrite);
-    options.abortNoCarrier = flag(entry, PhoneField::Abortcd);
-    settings.write(Setting::AbortNoCarrier, options.abortNoCarrier);
+    for (const Switch &field : switches) {
+        options.*field.option = flag(entry, field.field);
+        settings.write(field.setting, options.*field.option);
+    }
+    for (const Number &field : numbers) {
+        options.*field.option = number(entry, field.field, field.entryDefault);
+        settings.write(field.setting, options.*field.option);
+    }
     if (const std::optional<int> action = item(entry, PhoneField::NameC, writeFailActions)) {
         options.writeFailAction = WriteFailAction(*action);
         settings.write(Setting::WriteFailAction, *action);
     }
-    options.zmodemOptionOverride = flag(entry, PhoneField::FileOver);
-    settings.write(Setting::ZmodemOptionOverride, options.zmodemOptionOverride);
-    options.zmodemSkipNoFile = flag(entry, PhoneField::SkipNew);
-    settings.write(Setting::ZmodemSkipNoFile, options.zmodemSkipNoFile);
-    options.zmodemRecover = flag(entry, PhoneField::Crash);
-    settings.write(Setting::ZmodemRecover, options.zmodemRecover);
-    options.zmodem8K = flag(entry, PhoneField::Z8K);
-    settings.write(Setting::Zmodem8K, options.zmodem8K);
     if (const std::optional<int> option = item(entry, PhoneField::Fileman, zmodemFileOptions)) {
         options.zmodemFileOption = ZmodemFileOption(*option);
         settings.write(Setting::ZmodemFileOption, *option);
     }
-    options.kermitMaxLen = number(entry, PhoneField::KBlock, 64);
-    settings.write(Setting::KermitMaxLen, options.kermitMaxLen);
-    options.kermitMaxWindows = number(entry, PhoneField::KWindows, 0);
-    settings.write(Setting::KermitMaxWindows, options.kermitMaxWindows);
-    options.kermitTimeoutSecs = number(entry, PhoneField::KTimeout, 5);
-    settings.write(Setting::KermitTimeoutSecs, options.kermitTimeoutSecs);
-    options.asciiCharDelayMs = number(entry, PhoneField::CharDelay, 0);
-    settings.write(Setting::AsciiCharDelay, options.asciiCharDelayMs);
-    options.asciiLineDelayMs = number(entry, PhoneField::Linedelay, 0);
-    settings.write(Setting::AsciiLineDelay, options.asciiLineDelayMs);
     if (const std::optional<int> cr = item(entry, PhoneField::CRTrans, asciiTranslations)) {
         options.asciiCr = AsciiTranslation(*cr);
         settings.write(Setting::AsciiCRTranslation, *cr);
@@ -112,8 +117,6 @@ void ApplyEntryProtocolOptions(
         options.asciiLf = AsciiTranslation(*lf);
         settings.write(Setting::AsciiLFTranslation, *lf);
     }
-    options.asciiEofTimeoutTicks = number(entry, PhoneField::EofTo, 5);
-    settings.write(Setting::AsciiEOFTimeout, options.asciiEofTimeoutTicks);
     if (viaTapi)
         options.abortNoCarrier = true;
 }
