@@ -86,10 +86,7 @@ QWidget *TProtOptions::buildGeneral()
     writeFailAction_ = list(QStringLiteral("cbNameCollision"),
         {QStringLiteral("none"), QStringLiteral("reject "), QStringLiteral("rename "),
             QStringLiteral("overwrite ")});
-    auto *form = new QFormLayout;
-    layout->addLayout(form);
-    layout->addStretch();
-    addHinted(form, QStringLiteral("Name collision"), writeFailAction_,
+    addHintedBelow(layout, QStringLiteral("Name collision"), writeFailAction_,
         QStringLiteral("Various actions to take if the incoming file's name matches a file allready on your "
                        "computer. Does not apply to the zmodem protocol."));
     return group;
@@ -110,10 +107,7 @@ QWidget *TProtOptions::buildZmodem()
         {QStringLiteral("none"), QStringLiteral("newer or longer"), QStringLiteral("CRC different"),
             QStringLiteral("append"), QStringLiteral("overwrite"), QStringLiteral("newer"),
             QStringLiteral("different"), QStringLiteral("reject")});
-    auto *form = new QFormLayout;
-    layout->addLayout(form);
-    layout->addStretch();
-    addHinted(form, QStringLiteral("File managment:"), zmodemFileOption_,
+    addHintedBelow(layout, QStringLiteral("File managment:"), zmodemFileOption_,
         QStringLiteral("Various Zmodem file options if a file exists on your system and you are trying to "
                        "download a file with the same name."));
     return group;
@@ -158,6 +152,16 @@ QWidget *TProtOptions::buildAscii()
     addHinted(form, QStringLiteral("LF translation:"), asciiLf_,
         QStringLiteral("How Tarnex handles a line feed character in an ascii  download."));
     return group;
+}
+
+// A captioned field under a group's check boxes, the space left below it.
+void TProtOptions::addHintedBelow(
+    QVBoxLayout *layout, const QString &caption, QWidget *field, const QString &hint)
+{
+    auto *form = new QFormLayout;
+    layout->addLayout(form);
+    layout->addStretch();
+    addHinted(form, caption, field, hint);
 }
 
 void TProtOptions::addHinted(QFormLayout *form, const QString &caption, QWidget *field, const QString &hint)

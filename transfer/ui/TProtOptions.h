@@ -7,6 +7,7 @@
 class QCheckBox;
 class QComboBox;
 class QFormLayout;
+class QVBoxLayout;
 class QLineEdit;
 
 // "File transfer protocol options": the general, Zmodem, Kermit and ASCII
@@ -33,6 +34,7 @@ private:
     QWidget *buildAscii();
     // A labelled row whose field carries `hint` when hints are shown.
     void addHinted(QFormLayout *form, const QString &caption, QWidget *field, const QString &hint);
+    void addHintedBelow(QVBoxLayout *layout, const QString &caption, QWidget *field, const QString &hint);
 
     QCheckBox *honorDirectory_ = nullptr;
     QCheckBox *includeDirectory_ = nullptr;
