@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build ccache pkg-config clang-format clang
   libclang-rt-14-dev
-  qt6-base-dev qt6-base-dev-tools libqt6serialport6-dev qt6-multimedia-dev
+  qt6-base-dev qt6-base-dev-tools libqt6serialport6-dev qt6-multimedia-dev libqt6svg6
   libqt6opengl6-dev libgl-dev
   socat inetutils-telnetd inetutils-telnet lrzsz ckermit gkermit mgetty
   dbus dbus-x11 libglib2.0-bin

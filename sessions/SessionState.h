@@ -51,6 +51,10 @@ public:
     const PhonebookEntry &currentEntry() const { return entry_; }
     QString currentSessionName() const { return sessionName_; }
     void setCurrentEntry(const PhonebookEntry &entry, const QString &name);
+    // The entry buffer alone (the name is also the phonebook window's
+    // remembered selection and changes on its own).
+    void setCurrentEntry(const PhonebookEntry &entry) { setCurrentEntry(entry, sessionName_); }
+    void setCurrentSessionName(const QString &name) { setCurrentEntry(entry_, name); }
 
     const DialQueue &dialQueue() const { return dialQueue_; }
     void setDialQueue(const DialQueue &queue);

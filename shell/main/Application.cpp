@@ -143,8 +143,10 @@ void Application::create()
     logging_.load(settings_);
     log_.write(QStringLiteral("Current Dir=") + programDir_);
     log_.write(QStringLiteral("Loading Icons"));
+    // Unreadable files are left out; the others are all loaded.
     if (!icons_.LoadIcons(programDir_ + QStringLiteral("Icons"))) {
-        log_.write(QStringLiteral("Error loading icons"));
+        for (const QString &file : icons_.skippedFiles())
+            log_.write(QStringLiteral("Error loading icons: ") + file);
         prompt_->warning(QStringLiteral("Error loading icons"));
     }
     // The macro bank and dial lists are created here by their controllers;

@@ -76,7 +76,7 @@ public:
     // Tests record the sounds played instead of hearing them.
     void setSoundPlayer(SoundPlayer *player) { sounds_.setPlayer(player); }
     const AliasList &aliases() const { return aliases_; }
-    const SessionIcons &icons() const { return icons_; }
+    SessionIcons &icons() { return icons_; }
     QString programDir() const { return programDir_; }
     LoggingOptions &logging() { return logging_; }
     ShellMenus &menus() { return menus_; }
