@@ -39,6 +39,10 @@ PhonebookEntry PhonebookEntry::newEntry()
 PhonebookEntry::PhonebookEntry(const StoreRecord &record)
     : StoreRecord(fields())
 {
-    for (qsizetype i = 0; i < fields().size(); ++i)
-        setValue(i, record.value(fields()[i].name));
+    // Records read from the phonebook have the same fields in the same order.
+    const StoreFields &theirs = record.fields();
+    for (qsizetype i = 0; i < fields().size(); ++i) {
+        const bool sameField = i < theirs.size() && theirs[i].name == fields()[i].name;
+        setValue(i, sameField ? record.value(i) : record.value(fields()[i].name));
+    }
 }

@@ -10,6 +10,20 @@ bool sameName(const QString &a, const QString &b)
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
+// Case folding, quick for the plain ASCII names files are made of.
+QString folded(const QString &name)
+{
+    QString result = name;
+    for (QChar &c : result) {
+        const char16_t u = c.unicode();
+        if (u >= 0x80)
+            return name.toCaseFolded();
+        if (u >= 'A' && u <= 'Z')
+            c = QChar(char16_t(u + ('a' - 'A')));
+    }
+    return result;
+}
+
 // "[name]" with anything after the last ']' ignored.
 std::optional<QString> headerName(const QString &trimmed)
 {
@@ -51,7 +65,7 @@ std::optional<IniDocument> IniDocument::parse(const QByteArray &bytes)
     for (const QString &raw : std::as_const(lines)) {
         const QString trimmed = raw.trimmed();
         if (const auto name = headerName(trimmed)) {
-            doc.m_sections.append(Section{raw, *name, {}});
+            doc.m_sections.append(Section{raw, *name, {}, {}, false});
             continue;
         }
         Line line{raw, {}, {}, false};
@@ -90,25 +104,41 @@ QByteArray IniDocument::serialize() const
 
 IniDocument::Section *IniDocument::findSection(const QString &name)
 {
-    for (Section &section : m_sections) {
-        if (sameName(section.name, name))
-            return &section;
-    }
-    return nullptr;
+    return const_cast<Section *>(std::as_const(*this).findSection(name));
 }
 
+// Books of hundreds of records are read record by record: names are looked
+// up through hashes rather than by walking the file.
 const IniDocument::Section *IniDocument::findSection(const QString &name) const
 {
-    return const_cast<IniDocument *>(this)->findSection(name);
+    if (!m_sectionsIndexed) {
+        m_sectionIndex.clear();
+        // Backwards, so the first section of a name is the one kept.
+        for (qsizetype i = m_sections.size() - 1; i >= 0; --i)
+            m_sectionIndex.insert(folded(m_sections[i].name), i);
+        m_sectionsIndexed = true;
+    }
+    const auto found = m_sectionIndex.constFind(folded(name));
+    return found == m_sectionIndex.constEnd() ? nullptr : &m_sections[*found];
 }
 
 qsizetype IniDocument::findKey(const Section &section, const QString &key)
 {
-    for (qsizetype i = 0; i < section.lines.size(); ++i) {
-        if (section.lines[i].isEntry && sameName(section.lines[i].key, key))
-            return i;
+    return findFoldedKey(section, folded(key));
+}
+
+qsizetype IniDocument::findFoldedKey(const Section &section, const QString &foldedKey)
+{
+    if (!section.keysIndexed) {
+        section.keyLines.clear();
+        // Backwards, so the first entry of a key is the one kept.
+        for (qsizetype i = section.lines.size() - 1; i >= 0; --i) {
+            if (section.lines[i].isEntry)
+                section.keyLines.insert(folded(section.lines[i].key), i);
+        }
+        section.keysIndexed = true;
     }
-    return -1;
+    return section.keyLines.value(foldedKey, -1);
 }
 
 bool IniDocument::hasSection(const QString &section) const
@@ -134,10 +164,10 @@ QList<std::pair<QString, QString>> IniDocument::entries(const QString &section) 
     for (const Line &line : found->lines) {
         if (!line.isEntry)
             continue;
-        const QString folded = line.key.toCaseFolded();
-        if (seen.contains(folded))
+        const QString key = folded(line.key);
+        if (seen.contains(key))
             continue;
-        seen.insert(folded);
+        seen.insert(key);
         result.append({line.key, line.value});
     }
     return result;
@@ -154,11 +184,36 @@ std::optional<QString> IniDocument::value(const QString &section, const QString 
     return found->lines[at].value;
 }
 
+QList<std::optional<QString>> IniDocument::values(const QString &section, const QStringList &foldedKeys) const
+{
+    QList<std::optional<QString>> result(foldedKeys.size());
+    const Section *found = findSection(section);
+    if (!found)
+        return result;
+    for (qsizetype i = 0; i < foldedKeys.size(); ++i) {
+        if (const qsizetype at = findFoldedKey(*found, foldedKeys[i]); at >= 0)
+            result[i] = found->lines[at].value;
+    }
+    return result;
+}
+
+std::optional<QString> IniDocument::keyName(const QString &section, const QString &key) const
+{
+    const Section *found = findSection(section);
+    if (!found)
+        return std::nullopt;
+    const qsizetype at = findKey(*found, key);
+    if (at < 0)
+        return std::nullopt;
+    return found->lines[at].key;
+}
+
 void IniDocument::addSection(const QString &section)
 {
     if (findSection(section))
         return;
-    m_sections.append(Section{QLatin1Char('[') + section + QLatin1Char(']'), section, {}});
+    m_sections.append(Section{QLatin1Char('[') + section + QLatin1Char(']'), section, {}, {}, false});
+    m_sectionsIndexed = false;
 }
 
 void IniDocument::setValue(const QString &section, const QString &key, const QString &value)
@@ -176,6 +231,7 @@ void IniDocument::setValue(const QString &section, const QString &key, const QSt
     while (at > 0 && found->lines[at - 1].text.trimmed().isEmpty())
         --at;
     found->lines.insert(at, Line{key + QLatin1Char('=') + value, key, value, true});
+    found->keysIndexed = false;
 }
 
 void IniDocument::removeKey(const QString &section, const QString &key)
@@ -184,9 +240,11 @@ void IniDocument::removeKey(const QString &section, const QString &key)
     if (!found)
         return;
     found->lines.removeIf([&](const Line &line) { return line.isEntry && sameName(line.key, key); });
+    found->keysIndexed = false;
 }
 
 void IniDocument::removeSection(const QString &section)
 {
     m_sections.removeIf([&](const Section &s) { return sameName(s.name, section); });
+    m_sectionsIndexed = false;
 }

@@ -226,49 +226,35 @@ bool TRecordStore::exists(const QString &name)
     return current().value(indexSection, oneLine(name)).has_value();
 }
 
-namespace {
-
-// Values of a section by case-folded key.
-QHash<QString, QString> foldedValues(const IniDocument &doc, const QString &section)
+StoreRecord TRecordStore::read(const QString &name)
 {
-    QHash<QString, QString> values;
-    for (const auto &[key, value] : doc.entries(section))
-        values.insert(key.toCaseFolded(), value);
-    return values;
+    StoreRecord record = emptyRecord();
+    read(name, record);
+    return record;
 }
-
-} // namespace
 
 void TRecordStore::read(const QString &name, StoreRecord &record)
 {
     const IniDocument &doc = current();
     const QString key = oneLine(name);
-    QString listedName;
-    for (const auto &[entry, value] : doc.entries(indexSection)) {
-        if (entry.compare(key, Qt::CaseInsensitive) == 0)
-            listedName = entry;
-    }
+    const QString listedName = doc.keyName(indexSection, key).value_or(QString());
     if (listedName.isEmpty())
         fail(StoreError::Code::RecordNotFound, QStringLiteral("No record %1").arg(name));
-    const QHash<QString, QString> stored = foldedValues(doc, key);
-    const QHash<QString, QString> defaults = foldedValues(doc, defaultsSection);
+    if (m_foldedFields.isEmpty()) {
+        for (const StoreField &field : m_fields)
+            m_foldedFields << field.name.toCaseFolded();
+    }
+    const QList<std::optional<QString>> stored = doc.values(key, m_foldedFields);
+    const QList<std::optional<QString>> defaults = doc.values(defaultsSection, m_foldedFields);
     record = emptyRecord();
     for (qsizetype i = 0; i < m_fields.size(); ++i) {
         if (i == m_key) {
             record.setValue(i, listedName);
             continue;
         }
-        const QString field = m_fields[i].name.toCaseFolded();
-        const QString text = stored.contains(field) ? stored.value(field) : defaults.value(field);
+        const QString text = stored[i] ? *stored[i] : defaults[i].value_or(QString());
         record.setValue(i, text != listed ? text : QString());
     }
-}
-
-StoreRecord TRecordStore::read(const QString &name)
-{
-    StoreRecord record = emptyRecord();
-    read(name, record);
-    return record;
 }
 
 QString TRecordStore::checkedName(const StoreRecord &record) const

@@ -71,6 +71,8 @@ private:
     QString m_fileName;
     StoreFields m_fields;
     qsizetype m_key = -1;
+    // The field names case-folded, for reading records.
+    QStringList m_foldedFields;
     QString m_fallbackDir;
     std::function<void(const QString &)> m_warn;
 
