@@ -117,8 +117,8 @@ TPhoneNum::TPhoneNum(EntryEditorServices services, QWidget *parent)
     sides->addWidget(buildConnection(), 0, 0, 1, 2);
     sides->addWidget(buildSerial(), 1, 0);
     sides->addWidget(buildTcp(), 1, 1);
-    sides->setColumnStretch(0, 3);
-    sides->setColumnStretch(1, 2);
+    sides->setColumnStretch(0, 1);
+    sides->setColumnStretch(1, 1);
 
     QWidget *session = buildSession();
     QDialogButtonBox *buttons = OkCancelHelpButtons(*this);
@@ -183,6 +183,7 @@ QWidget *TPhoneNum::buildTcp()
 {
     auto *box = new QGroupBox(QStringLiteral("TCP/IP"), this);
     address_ = edit("edAddress", 40, box);
+    address_->setMinimumWidth(address_->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 26);
     tcpPort_ = edit("edPort", 10, box);
     client_ = named(new QRadioButton(QStringLiteral("C&lient"), box), "rbClient");
     server_ = named(new QRadioButton(QStringLiteral("Ser&ver"), box), "rbServer");
