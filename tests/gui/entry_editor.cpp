@@ -215,6 +215,8 @@ private slots:
         QString device;
         QVERIFY(edit(fields, [&](TPhoneNum *editor) {
             device = control<QComboBox>(editor, "cmbDevice")->currentText();
+            QCOMPARE(control<QPushButton>(editor, "btnProtocolOptions")->toolTip(),
+                QStringLiteral("Click here to customize file transfer protocol options for this entry"));
             press(editor, "help");
             press(editor, "ok");
         }));
