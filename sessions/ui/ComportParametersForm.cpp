@@ -7,7 +7,6 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QVBoxLayout>
 
@@ -47,8 +46,8 @@ ComportParametersForm::ComportParametersForm(QWidget *parent)
     , stopBits_(choices(QStringLiteral("cmbStopBits"), {"1", "2"}, this))
     , dtrDsr_(flag(QStringLiteral("chkDtrDsr"), QStringLiteral("DTR/DSR"), this))
     , rtsCts_(flag(QStringLiteral("chkRtsCts"), QStringLiteral("RTS/CTS"), this))
-    , swTransmit_(flag(QStringLiteral("chkSwTransmit"), QStringLiteral("Transmit"), this))
-    , swReceive_(flag(QStringLiteral("chkSwReceive"), QStringLiteral("Receive"), this))
+    , swTransmit_(flag(QStringLiteral("chkSwTransmit"), QStringLiteral("Software Transmit"), this))
+    , swReceive_(flag(QStringLiteral("chkSwReceive"), QStringLiteral("Software Recieve"), this))
     , xon_(field(QStringLiteral("txtXon"), 3, this))
     , xoff_(field(QStringLiteral("txtXoff"), 3, this))
     , init_(field(QStringLiteral("txtInit"), 60, this))
@@ -58,32 +57,27 @@ ComportParametersForm::ComportParametersForm(QWidget *parent)
     setWindowTitle(QStringLiteral("Comport parameters"));
 
     auto *line = new QFormLayout;
-    line->addRow(QStringLiteral("Baud rate"), baud_);
-    line->addRow(QStringLiteral("Parity"), parity_);
-    line->addRow(QStringLiteral("Data bits"), dataBits_);
-    line->addRow(QStringLiteral("Stop bits"), stopBits_);
+    line->addRow(QStringLiteral("&Baud Rate"), baud_);
+    line->addRow(QStringLiteral("&Parity"), parity_);
+    line->addRow(QStringLiteral("&Data bits"), dataBits_);
+    line->addRow(QStringLiteral("&Stop Bits"), stopBits_);
 
-    auto *hardware = new QGroupBox(QStringLiteral("Hardware flow control"), this);
-    auto *hardwareRow = new QVBoxLayout(hardware);
-    hardwareRow->addWidget(dtrDsr_);
-    hardwareRow->addWidget(rtsCts_);
-    auto *software = new QGroupBox(QStringLiteral("Software flow control"), this);
-    auto *softwareForm = new QFormLayout(software);
-    softwareForm->addRow(swTransmit_);
-    softwareForm->addRow(swReceive_);
-    softwareForm->addRow(QStringLiteral("Xon"), xon_);
-    softwareForm->addRow(QStringLiteral("Xoff"), xoff_);
-    auto *flow = new QHBoxLayout;
-    flow->addWidget(hardware);
-    flow->addWidget(software);
+    auto *flow = new QGroupBox(QStringLiteral("&Flow Control"), this);
+    auto *flowForm = new QFormLayout(flow);
+    flowForm->addRow(dtrDsr_);
+    flowForm->addRow(rtsCts_);
+    flowForm->addRow(swTransmit_);
+    flowForm->addRow(swReceive_);
+    flowForm->addRow(QStringLiteral("&Xon char:"), xon_);
+    flowForm->addRow(QStringLiteral("Xoff ch&ar:"), xoff_);
 
     auto *modem = new QFormLayout;
-    modem->addRow(QStringLiteral("Init string"), init_);
-    modem->addRow(QStringLiteral("Dial command"), dialCommand_);
+    modem->addRow(QStringLiteral("&Initialize string to send"), init_);
+    modem->addRow(QStringLiteral("Dia&l Command"), dialCommand_);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(line);
-    layout->addLayout(flow);
+    layout->addWidget(flow);
     layout->addLayout(modem);
     layout->addWidget(okCancelButtons(this));
 }
