@@ -173,15 +173,17 @@ QList<std::pair<QString, QString>> IniDocument::entries(const QString &section) 
     return result;
 }
 
-std::optional<QString> IniDocument::value(const QString &section, const QString &key) const
+const IniDocument::Line *IniDocument::findLine(const QString &section, const QString &key) const
 {
     const Section *found = findSection(section);
-    if (!found)
-        return std::nullopt;
-    const qsizetype at = findKey(*found, key);
-    if (at < 0)
-        return std::nullopt;
-    return found->lines[at].value;
+    const qsizetype at = found ? findKey(*found, key) : -1;
+    return at < 0 ? nullptr : &found->lines[at];
+}
+
+std::optional<QString> IniDocument::value(const QString &section, const QString &key) const
+{
+    const Line *line = findLine(section, key);
+    return line ? std::optional(line->value) : std::nullopt;
 }
 
 QList<std::optional<QString>> IniDocument::values(const QString &section, const QStringList &foldedKeys) const
@@ -199,13 +201,8 @@ QList<std::optional<QString>> IniDocument::values(const QString &section, const 
 
 std::optional<QString> IniDocument::keyName(const QString &section, const QString &key) const
 {
-    const Section *found = findSection(section);
-    if (!found)
-        return std::nullopt;
-    const qsizetype at = findKey(*found, key);
-    if (at < 0)
-        return std::nullopt;
-    return found->lines[at].key;
+    const Line *line = findLine(section, key);
+    return line ? std::optional(line->key) : std::nullopt;
 }
 
 void IniDocument::addSection(const QString &section)

@@ -61,6 +61,7 @@ private:
     const Section *findSection(const QString &name) const;
     static qsizetype findKey(const Section &section, const QString &key);
     static qsizetype findFoldedKey(const Section &section, const QString &foldedKey);
+    const Line *findLine(const QString &section, const QString &key) const;
 
     QList<Line> m_preamble;
     QList<Section> m_sections;
