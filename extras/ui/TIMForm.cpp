@@ -8,10 +8,10 @@
 #include "shell/files/AtomicWrite.h"
 
 #include <QApplication>
-#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -33,36 +33,40 @@ TIMForm::TIMForm(SessionIcons &icons, UserPrompt &prompt, TLog &log, QWidget *pa
     view_->setMovement(QListView::Static);
     view_->setResizeMode(QListView::Adjust);
     view_->setIconSize(QSize(SessionIcons::iconSize, SessionIcons::iconSize));
-    const int cell = fontMetrics().averageCharWidth() * 14;
+    const int cell = fontMetrics().averageCharWidth() * 17;
     view_->setGridSize(QSize(cell, SessionIcons::iconSize + fontMetrics().lineSpacing() * 2 + 12));
     view_->setWordWrap(true);
+    view_->setTextElideMode(Qt::ElideMiddle);
     view_->setUniformItemSizes(true);
     view_->setSelectionMode(QAbstractItemView::SingleSelection);
     view_->setMinimumSize(cell * 5 + 24, view_->gridSize().height() * 3 + 8);
     connect(view_, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
 
-    auto *buttons = new QDialogButtonBox(this);
-    const auto addButton
-        = [this, buttons](const QString &text, const QString &name, QDialogButtonBox::ButtonRole role) {
-              QPushButton *button = buttons->addButton(text, role);
-              button->setObjectName(name);
-              return button;
-          };
-    connect(addButton(QStringLiteral("&Add"), QStringLiteral("add"), QDialogButtonBox::ActionRole),
-        &QPushButton::clicked, this, &TIMForm::addIcon);
-    connect(addButton(QStringLiteral("&Delete"), QStringLiteral("delete"), QDialogButtonBox::ActionRole),
-        &QPushButton::clicked, this, &TIMForm::deleteIcon);
-    connect(addButton(QStringLiteral("&Refresh"), QStringLiteral("refresh"), QDialogButtonBox::ActionRole),
-        &QPushButton::clicked, this, &TIMForm::refresh);
-    addButton(QStringLiteral("&OK"), QStringLiteral("ok"), QDialogButtonBox::AcceptRole)->setDefault(true);
-    addButton(QStringLiteral("&Cancel"), QStringLiteral("cancel"), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    // Add, Delete and Refresh on the left, OK and Cancel on the right.
+    auto *buttons = new QHBoxLayout;
+    const auto addButton = [this, buttons](const QString &text, const QString &name) {
+        auto *button = new QPushButton(text, this);
+        button->setObjectName(name);
+        buttons->addWidget(button);
+        return button;
+    };
+    connect(addButton(QStringLiteral("&Add"), QStringLiteral("add")), &QPushButton::clicked, this,
+        &TIMForm::addIcon);
+    connect(addButton(QStringLiteral("&Delete"), QStringLiteral("delete")), &QPushButton::clicked, this,
+        &TIMForm::deleteIcon);
+    connect(addButton(QStringLiteral("&Refresh"), QStringLiteral("refresh")), &QPushButton::clicked, this,
+        &TIMForm::refresh);
+    buttons->addStretch(1);
+    QPushButton *ok = addButton(QStringLiteral("&OK"), QStringLiteral("ok"));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(addButton(QStringLiteral("&Cancel"), QStringLiteral("cancel")), &QPushButton::clicked, this,
+        &QDialog::reject);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Double click on the icon you want to use."), this));
     layout->addWidget(view_, 1);
-    layout->addWidget(buttons);
+    layout->addLayout(buttons);
 }
 
 bool TIMForm::choose(int &index, QString &iconName)
@@ -84,6 +88,9 @@ bool TIMForm::choose(int &index, QString &iconName)
 
 void TIMForm::addIcon()
 {
+    // Before the first scan there is no icon folder to copy into.
+    if (icons_.folder().isEmpty())
+        return;
     FileRequest request;
     request.caption = QStringLiteral("Add Icon");
     request.filter = QStringLiteral("Icons (*.ico *.png *.svg)");
@@ -190,6 +197,8 @@ void TIMForm::fillView()
             image.setDevicePixelRatio(ratio);
         auto *item = new QListWidgetItem(QIcon(QPixmap::fromImage(image)), icons_.fileName(i), view_);
         item->setToolTip(QDir::toNativeSeparators(files.at(i)));
+        // The whole cell, so a name uses its width before it is shortened.
+        item->setSizeHint(view_->gridSize() - QSize(4, 4));
     }
 }
 
