@@ -3,6 +3,7 @@
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QPainter>
 
 namespace {
 
@@ -12,20 +13,29 @@ QString lastComponent(const QString &path)
     return path.mid(cut + 1);
 }
 
-QImage readIcon(const QString &file)
+} // namespace
+
+QImage SessionIcons::read(const QString &file, int size)
 {
     QImageReader reader(file);
     // Vector icons are drawn at the size shown rather than scaled down.
-    if (reader.format() == "svg")
-        reader.setScaledSize(QSize(SessionIcons::iconSize, SessionIcons::iconSize));
-    const QImage image = reader.read();
-    if (image.isNull() || image.size() == QSize(SessionIcons::iconSize, SessionIcons::iconSize))
+    const QSize natural = reader.size();
+    if (reader.format() == "svg" && natural.isValid())
+        reader.setScaledSize(natural.scaled(size, size, Qt::KeepAspectRatio));
+    QImage image = reader.read();
+    if (image.isNull())
         return image;
-    return image.scaled(
-        SessionIcons::iconSize, SessionIcons::iconSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    if (image.size() != image.size().scaled(size, size, Qt::KeepAspectRatio))
+        image = image.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    if (image.size() == QSize(size, size))
+        return image;
+    // A picture that is not square is centred on a clear square.
+    QImage square(size, size, QImage::Format_ARGB32_Premultiplied);
+    square.fill(Qt::transparent);
+    QPainter painter(&square);
+    painter.drawImage((size - image.width()) / 2, (size - image.height()) / 2, image);
+    return square;
 }
-
-} // namespace
 
 bool SessionIcons::LoadIcons(const QString &folder)
 {
@@ -40,7 +50,7 @@ bool SessionIcons::LoadIcons(const QString &folder)
         found << it.next();
     found.sort(Qt::CaseInsensitive);
     for (const QString &file : found) {
-        const QImage image = readIcon(file);
+        const QImage image = read(file);
         if (image.isNull()) {
             skipped_ << file;
             continue;

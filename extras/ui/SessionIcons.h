@@ -12,6 +12,11 @@ class SessionIcons {
 public:
     static constexpr int iconSize = 32;
 
+    // The image of an icon file at size x size (vector icons drawn at that
+    // size, others scaled to fit); a null image when the file cannot be
+    // read as an image.
+    static QImage read(const QString &file, int size = iconSize);
+
     // Rescans folder. A file that cannot be read as an image is skipped and
     // listed in skippedFiles(); false when any was skipped.
     bool LoadIcons(const QString &folder);

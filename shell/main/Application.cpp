@@ -1,6 +1,7 @@
 #include "shell/main/Application.h"
 
 #include "comms/ui/Terminal.h"
+#include "extras/ShippedIcons.h"
 #include "extras/ui/WaveSetupDialog.h"
 #include "shell/ProgramDir.h"
 #include "shell/main/PostedMessage.h"
@@ -79,6 +80,7 @@ Application::Application(QObject *parent)
     , lights_(&port_)
     , phonebook_(QStringLiteral("Phone.Dat"), PhonebookEntry::fields(), PhonebookEntry::keyField())
     , forwarders_(std::make_unique<Forwarders>(*this))
+    , iconPicker_(icons_, *forwarders_, log_, &window_)
     , keyboard_(*window_.terminal(), port_, state_, settings_, log_, window_,
           {[this](const QString &name) { return window_.entry(name); },
               [this](const QString &name) { return window_.menu(name); }})
@@ -143,6 +145,10 @@ void Application::create()
     logging_.load(settings_);
     log_.write(QStringLiteral("Current Dir=") + programDir_);
     log_.write(QStringLiteral("Loading Icons"));
+    // The shipped icons go into a missing folder only: the first start.
+    QString iconError;
+    if (!ShippedIcons::install(programDir_ + QStringLiteral("Icons"), &iconError))
+        log_.write(iconError);
     // Unreadable files are left out; the others are all loaded.
     if (!icons_.LoadIcons(programDir_ + QStringLiteral("Icons"))) {
         for (const QString &file : icons_.skippedFiles())

@@ -16,6 +16,7 @@
 #include "extras/ui/QtAdminDialogs.h"
 #include "extras/ui/QtSoundPlayer.h"
 #include "extras/ui/SessionIcons.h"
+#include "extras/ui/TIMForm.h"
 #include "script/ScriptRecorder.h"
 #include "script/TScript.h"
 #include "sessions/ConnectController.h"
@@ -77,6 +78,8 @@ public:
     void setSoundPlayer(SoundPlayer *player) { sounds_.setPlayer(player); }
     const AliasList &aliases() const { return aliases_; }
     SessionIcons &icons() { return icons_; }
+    // "Session Icons", for the phonebook entry editors.
+    TIMForm &iconPicker() { return iconPicker_; }
     QString programDir() const { return programDir_; }
     LoggingOptions &logging() { return logging_; }
     ShellMenus &menus() { return menus_; }
@@ -194,6 +197,7 @@ private:
     EventSounds sounds_{&soundPlayer_};
     AliasList aliases_;
     SessionIcons icons_;
+    TIMForm iconPicker_;
     KeyboardController keyboard_;
     DesktopLauncher launcher_;
     ShellMenus menus_;

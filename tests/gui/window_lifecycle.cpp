@@ -112,17 +112,52 @@ private slots:
         again.window().close();
     }
 
-    // An icon file that cannot be read is reported; start-up goes on.
+    // Icon files that cannot be read are logged and reported once; the
+    // others are loaded and start-up goes on.
     void brokenIcon()
     {
         QDir().mkpath(home + QStringLiteral("Icons"));
         writeFile(home + QStringLiteral("Icons/bad.ico"), "not an icon");
+        writeFile(home + QStringLiteral("Icons/notes.png"), "a text file\n");
+        writeFile(home + QStringLiteral("Icons/drawn.svg"),
+            "<svg xmlns='http://www.w3.org/2000/svg' width='32' height='32'><circle cx='16' cy='16' "
+            "r='9'/></svg>");
+        QImage icon(32, 32, QImage::Format_ARGB32);
+        icon.fill(Qt::blue);
+        QVERIFY(icon.save(home + QStringLiteral("Icons/good.png")));
         Application application;
         startAndWait(application);
         QCOMPARE(prompt.texts(), QStringList{QStringLiteral("Error loading icons")});
-        QVERIFY(logText().contains(QLatin1String("Error loading icons")));
+        QCOMPARE(application.icons().count(), 2);
+        QCOMPARE(application.icons().fileName(0), QStringLiteral("drawn.svg"));
+        QVERIFY(logText().contains(
+            QLatin1String("Error loading icons: ") + home + QLatin1String("Icons/bad.ico")));
+        QVERIFY(logText().contains(
+            QLatin1String("Error loading icons: ") + home + QLatin1String("Icons/notes.png")));
         QVERIFY(logText().contains(QLatin1String("Entering startup code")));
         application.window().close();
+    }
+
+    // The first start seeds the icon folder with the shipped icons; an icon
+    // the user deleted does not come back at the next start.
+    void shippedIcons()
+    {
+        const QString folder = home + QStringLiteral("Icons/");
+        int shipped = 0;
+        {
+            Application application;
+            startAndWait(application);
+            shipped = application.icons().count();
+            QVERIFY(shipped >= 8);
+            QVERIFY(prompt.texts().isEmpty());
+            QCOMPARE(application.iconPicker().windowTitle(), QStringLiteral("Session Icons"));
+            QVERIFY(QFile::remove(folder + application.icons().fileName(0)));
+            application.window().close();
+        }
+        Application again;
+        startAndWait(again);
+        QCOMPARE(again.icons().count(), shipped - 1);
+        again.window().close();
     }
 
     // With application logging off no log file is made, even at start.
