@@ -345,6 +345,23 @@ void TRecordStore::update(const QString &oldName, const StoreRecord &record)
     });
 }
 
+void TRecordStore::updateInPlace(const QList<StoreRecord> &records)
+{
+    if (records.isEmpty())
+        return;
+    QStringList names;
+    for (const StoreRecord &record : records)
+        names << checkedName(record);
+    open();
+    modify([&](IniDocument &doc) {
+        for (qsizetype i = 0; i < records.size(); ++i) {
+            if (!doc.value(indexSection, names[i]))
+                fail(StoreError::Code::RecordNotFound, QStringLiteral("No record %1").arg(names[i]));
+            writeRecord(doc, names[i], records[i]);
+        }
+    });
+}
+
 void TRecordStore::remove(const QString &name)
 {
     const QString key = oneLine(name);

@@ -48,6 +48,9 @@ public:
     void read(const QString &name, StoreRecord &record);
     void add(const StoreRecord &record);
     void update(const QString &oldName, const StoreRecord &record);
+    // Rewrites several records in place under their own names with one write;
+    // fails, writing none, when one of them is not listed.
+    void updateInPlace(const QList<StoreRecord> &records);
     void remove(const QString &name);
 
     StoreRecord emptyRecord() const { return StoreRecord(m_fields); }

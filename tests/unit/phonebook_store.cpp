@@ -123,6 +123,31 @@ private slots:
         QVERIFY(contents().contains("_Entries=0"));
     }
 
+    // Several records rewritten with one write; an unlisted one among them
+    // leaves the file as it was.
+    void updateInPlaceWritesAllOrNone()
+    {
+        auto store = phonebook();
+        store->add(entry(QStringLiteral("One"), QStringLiteral("1")));
+        store->add(entry(QStringLiteral("Two"), QStringLiteral("2")));
+        PhonebookEntry one = entry(QStringLiteral("ONE"), QStringLiteral("11"));
+        PhonebookEntry two = entry(QStringLiteral("Two"), QStringLiteral("22"));
+        store->updateInPlace({one, two});
+        QCOMPARE(store->names(), (QStringList{QStringLiteral("One"), QStringLiteral("Two")}));
+        QCOMPARE(
+            PhonebookEntry(store->read(QStringLiteral("one"))).get(PhoneField::Phone), QStringLiteral("11"));
+        QCOMPARE(
+            PhonebookEntry(store->read(QStringLiteral("two"))).get(PhoneField::Phone), QStringLiteral("22"));
+
+        const QByteArray before = contents();
+        one.set(PhoneField::Phone, QStringLiteral("111"));
+        QCOMPARE(codeOf([&] {
+            store->updateInPlace({one, entry(QStringLiteral("Three"))});
+        }),
+            StoreError::Code::RecordNotFound);
+        QCOMPARE(contents(), before);
+    }
+
     void missingRecords()
     {
         auto store = phonebook();
