@@ -39,6 +39,10 @@ PhonebookEntry PhonebookEntry::newEntry()
 PhonebookEntry::PhonebookEntry(const StoreRecord &record)
     : StoreRecord(fields())
 {
-    for (qsizetype i = 0; i < fields().size(); ++i)
-        setValue(i, record.value(fields()[i].name));
+    const StoreFields &from = record.fields();
+    for (qsizetype i = 0; i < fields().size(); ++i) {
+        const QString &name = fields()[i].name;
+        // A record of the phonebook's own fields needs no search by name.
+        setValue(i, record.value(i < from.size() && from[i].name == name ? i : record.indexOf(name)));
+    }
 }

@@ -7,7 +7,8 @@ namespace {
 
 bool sameName(const QString &a, const QString &b)
 {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
+    // Case folding here is per UTF-16 unit: names of other lengths never match.
+    return a.size() == b.size() && a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
 // "[name]" with anything after the last ']' ignored.
@@ -90,9 +91,16 @@ QByteArray IniDocument::serialize() const
 
 IniDocument::Section *IniDocument::findSection(const QString &name)
 {
-    for (Section &section : m_sections) {
-        if (sameName(section.name, name))
-            return &section;
+    // Writing a record looks its section up once per field. Sections are
+    // only appended or removed (which forgets this), so the first of its
+    // name stays the first.
+    if (m_lastFound >= 0 && m_lastFound < m_sections.size() && sameName(m_sections[m_lastFound].name, name))
+        return &m_sections[m_lastFound];
+    for (qsizetype i = 0; i < m_sections.size(); ++i) {
+        if (sameName(m_sections[i].name, name)) {
+            m_lastFound = i;
+            return &m_sections[i];
+        }
     }
     return nullptr;
 }
@@ -126,12 +134,30 @@ QStringList IniDocument::keys(const QString &section) const
 
 QList<std::pair<QString, QString>> IniDocument::entries(const QString &section) const
 {
-    QList<std::pair<QString, QString>> result;
     const Section *found = findSection(section);
-    if (!found)
-        return result;
+    return found ? sectionEntries(*found) : QList<std::pair<QString, QString>>();
+}
+
+QHash<QString, QList<std::pair<QString, QString>>> IniDocument::allEntries() const
+{
+    QHash<QString, QList<std::pair<QString, QString>>> result;
+    for (const Section &section : m_sections) {
+        const QString folded = section.name.toCaseFolded();
+        if (result.contains(folded))
+            continue;
+        QList<std::pair<QString, QString>> &entries = result[folded];
+        for (const Line &line : section.lines)
+            if (line.isEntry)
+                entries.append({line.key, line.value});
+    }
+    return result;
+}
+
+QList<std::pair<QString, QString>> IniDocument::sectionEntries(const Section &section)
+{
+    QList<std::pair<QString, QString>> result;
     QSet<QString> seen;
-    for (const Line &line : found->lines) {
+    for (const Line &line : section.lines) {
         if (!line.isEntry)
             continue;
         const QString folded = line.key.toCaseFolded();
@@ -152,6 +178,17 @@ std::optional<QString> IniDocument::value(const QString &section, const QString 
     if (at < 0)
         return std::nullopt;
     return found->lines[at].value;
+}
+
+std::optional<QString> IniDocument::keySpelling(const QString &section, const QString &key) const
+{
+    const Section *found = findSection(section);
+    if (!found)
+        return std::nullopt;
+    const qsizetype at = findKey(*found, key);
+    if (at < 0)
+        return std::nullopt;
+    return found->lines[at].key;
 }
 
 void IniDocument::addSection(const QString &section)
@@ -188,5 +225,6 @@ void IniDocument::removeKey(const QString &section, const QString &key)
 
 void IniDocument::removeSection(const QString &section)
 {
+    m_lastFound = -1;
     m_sections.removeIf([&](const Section &s) { return sameName(s.name, section); });
 }

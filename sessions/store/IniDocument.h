@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -23,8 +24,13 @@ public:
     // Keys of the section in file order.
     QStringList keys(const QString &section) const;
     std::optional<QString> value(const QString &section, const QString &key) const;
+    // The key as the file spells it.
+    std::optional<QString> keySpelling(const QString &section, const QString &key) const;
     // Keys and values of the section in file order (the first of a repeated key).
     QList<std::pair<QString, QString>> entries(const QString &section) const;
+    // Keys and values of every section (the first of a name) by case-folded
+    // section name, in file order with repeated keys kept: the first counts.
+    QHash<QString, QList<std::pair<QString, QString>>> allEntries() const;
 
     // Appends the section at the end and the key at the end of its section when new.
     void setValue(const QString &section, const QString &key, const QString &value);
@@ -50,8 +56,11 @@ private:
     Section *findSection(const QString &name);
     const Section *findSection(const QString &name) const;
     static qsizetype findKey(const Section &section, const QString &key);
+    static QList<std::pair<QString, QString>> sectionEntries(const Section &section);
 
     QList<Line> m_preamble;
     QList<Section> m_sections;
     QByteArray m_lineEnd = "\n";
+    // Index of the section found last.
+    qsizetype m_lastFound = -1;
 };

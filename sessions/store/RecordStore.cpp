@@ -42,6 +42,8 @@ TRecordStore::TRecordStore(
         if (field.name.compare(keyField, Qt::CaseInsensitive) == 0)
             m_key = i;
         size += field.maxLength + 1;
+        m_fieldIndex.insert(field.name, i);
+        m_foldedFieldIndex.insert(field.name.toCaseFolded(), i);
     }
     if (m_key < 0)
         fail(StoreError::Code::FieldListEmpty,
@@ -226,42 +228,54 @@ bool TRecordStore::exists(const QString &name)
     return current().value(indexSection, oneLine(name)).has_value();
 }
 
-namespace {
-
-// Values of a section by case-folded key.
-QHash<QString, QString> foldedValues(const IniDocument &doc, const QString &section)
+TRecordStore::FieldValues TRecordStore::fieldValues(const QList<std::pair<QString, QString>> &entries) const
 {
-    QHash<QString, QString> values;
-    for (const auto &[key, value] : doc.entries(section))
-        values.insert(key.toCaseFolded(), value);
+    FieldValues values(m_fields.size());
+    for (const auto &[key, value] : entries) {
+        const auto exact = m_fieldIndex.constFind(key);
+        const qsizetype at
+            = exact != m_fieldIndex.constEnd() ? *exact : m_foldedFieldIndex.value(key.toCaseFolded(), -1);
+        if (at >= 0 && !values[at])
+            values[at] = value;
+    }
     return values;
 }
-
-} // namespace
 
 void TRecordStore::read(const QString &name, StoreRecord &record)
 {
     const IniDocument &doc = current();
     const QString key = oneLine(name);
-    QString listedName;
-    for (const auto &[entry, value] : doc.entries(indexSection)) {
-        if (entry.compare(key, Qt::CaseInsensitive) == 0)
-            listedName = entry;
-    }
-    if (listedName.isEmpty())
+    const std::optional<QString> listedName = doc.keySpelling(indexSection, key);
+    if (!listedName)
         fail(StoreError::Code::RecordNotFound, QStringLiteral("No record %1").arg(name));
-    const QHash<QString, QString> stored = foldedValues(doc, key);
-    const QHash<QString, QString> defaults = foldedValues(doc, defaultsSection);
-    record = emptyRecord();
+    record
+        = recordFrom(*listedName, fieldValues(doc.entries(key)), fieldValues(doc.entries(defaultsSection)));
+}
+
+QList<StoreRecord> TRecordStore::readAll()
+{
+    const IniDocument &doc = current();
+    const QHash<QString, QList<std::pair<QString, QString>>> sections = doc.allEntries();
+    const FieldValues defaults = fieldValues(sections.value(defaultsSection.toCaseFolded()));
+    QList<StoreRecord> records;
+    for (const QString &name : doc.keys(indexSection))
+        records << recordFrom(name, fieldValues(sections.value(name.toCaseFolded())), defaults);
+    return records;
+}
+
+StoreRecord TRecordStore::recordFrom(
+    const QString &listedName, const FieldValues &stored, const FieldValues &defaults) const
+{
+    StoreRecord record = emptyRecord();
     for (qsizetype i = 0; i < m_fields.size(); ++i) {
         if (i == m_key) {
             record.setValue(i, listedName);
             continue;
         }
-        const QString field = m_fields[i].name.toCaseFolded();
-        const QString text = stored.contains(field) ? stored.value(field) : defaults.value(field);
+        const QString text = stored[i].value_or(defaults[i].value_or(QString()));
         record.setValue(i, text != listed ? text : QString());
     }
+    return record;
 }
 
 StoreRecord TRecordStore::read(const QString &name)

@@ -260,7 +260,7 @@ private slots:
         put("; my phonebook\r\n[index]\r\nFirst=#\r\n second = # "
             "\r\n\r\nThird=#\r\n\r\n[DEFAULTS]\r\n_entries=1\r\n"
             "Init=AT&F\r\nDialCmd=ATDP\r\n\r\n[First]\r\nPHONE=555-1234\r\ndialcmd=#\r\nColour=blue\r\n\r\n"
-            "[Second]\r\nwip=bbs.example.org\r\n\r\n[Extra]\r\nkeep=me\r\n");
+            "[Second]\r\nwip=bbs.example.org\r\nWIP=second.example.org\r\n\r\n[Extra]\r\nkeep=me\r\n");
         auto store = phonebook();
         QCOMPARE(store->names(), QStringList({"First", "second", "Third"}));
         QCOMPARE(store->count(), 3);
@@ -274,6 +274,8 @@ private slots:
         QCOMPARE(second.get(PhoneField::DialCmd), QStringLiteral("ATDP"));
         const PhonebookEntry third(store->read(QStringLiteral("Third")));
         QCOMPARE(third.get(PhoneField::Phone), QString());
+        // Read all at once, the same records.
+        QCOMPARE(store->readAll(), (QList<StoreRecord>{first, second, third}));
 
         PhonebookEntry changed = first;
         changed.set(PhoneField::Phone, QStringLiteral("555-9999"));
@@ -282,8 +284,8 @@ private slots:
             QByteArray(
                 "; my phonebook\r\n[index]\r\nFirst=#\r\n second = # \r\n\r\nThird=#\r\n\r\n[DEFAULTS]\r\n"
                 "_entries=3\r\nInit=AT&F\r\nDialCmd=ATDP\r\n\r\n[First]\r\nPHONE=555-9999\r\ndialcmd=#\r\n"
-                "Colour=blue\r\nInit=AT&F\r\n\r\n[Second]\r\nwip=bbs.example.org\r\n\r\n[Extra]\r\nkeep="
-                "me\r\n"));
+                "Colour=blue\r\nInit=AT&F\r\n\r\n[Second]\r\nwip=bbs.example.org\r\nWIP=second.example.org"
+                "\r\n\r\n[Extra]\r\nkeep=me\r\n"));
     }
 
     void valuesStayOnTheirLine()
