@@ -3,7 +3,6 @@
 PhoneFilter::PhoneFilter(QObject *parent)
     : QSortFilterProxyModel(parent)
 {
-    setSortCaseSensitivity(Qt::CaseInsensitive);
     setDynamicSortFilter(false);
 }
 

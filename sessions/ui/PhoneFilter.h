@@ -2,8 +2,8 @@
 
 #include <QSortFilterProxyModel>
 
-// The phonebook list sorted by name without regard to case and narrowed to
-// the entries whose name, phone or host holds the filter text.
+// The phonebook list narrowed to the entries whose name, phone or host holds
+// the filter text.
 class PhoneFilter : public QSortFilterProxyModel {
     Q_OBJECT
 public:

@@ -119,9 +119,15 @@ void PhoneList::setUpView(QAbstractItemView *view)
         [this, view](const QPoint &pos) { emit menuRequested(view->viewport()->mapToGlobal(pos)); });
 }
 
-void PhoneList::setItems(const QList<PhoneListItem> &items)
+void PhoneList::setItems(QList<PhoneListItem> items)
 {
-    model_->removeRows(0, model_->rowCount());
+    std::stable_sort(items.begin(), items.end(), [](const PhoneListItem &a, const PhoneListItem &b) {
+        return a.name.compare(b.name, Qt::CaseInsensitive) < 0;
+    });
+    // Filled while detached: the views see one reset instead of a change per cell.
+    const QByteArray columns = details_->header()->saveState();
+    proxy_->setSourceModel(nullptr);
+    model_->setRowCount(0);
     model_->setRowCount(int(items.size()));
     for (int row = 0; row < int(items.size()); ++row) {
         const PhoneListItem &item = items[row];
@@ -137,7 +143,8 @@ void PhoneList::setItems(const QList<PhoneListItem> &items)
         model_->setItem(row, 1, new QStandardItem(item.phone));
         model_->setItem(row, 2, new QStandardItem(item.last));
     }
-    proxy_->sort(0, Qt::AscendingOrder);
+    proxy_->setSourceModel(model_);
+    details_->header()->restoreState(columns);
 }
 
 int PhoneList::count() const

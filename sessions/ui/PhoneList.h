@@ -34,7 +34,8 @@ public:
 
     explicit PhoneList(QWidget *parent = nullptr);
 
-    void setItems(const QList<PhoneListItem> &items);
+    // Shown sorted by name without regard to case.
+    void setItems(QList<PhoneListItem> items);
     // Items shown (the filter applied), in list order.
     int count() const;
     QString caption(int row) const;

@@ -151,8 +151,8 @@ void TPhone::UpdateList()
     // Entries saved by older versions gain their icon's file name.
     QList<StoreRecord> named;
     try {
-        for (const QString &name : services_.phonebook.names()) {
-            PhonebookEntry entry(services_.phonebook.read(name));
+        for (const StoreRecord &record : services_.phonebook.readAll()) {
+            PhonebookEntry entry(record);
             int icon = -1;
             if (!entry.get(PhoneField::iconname).isEmpty()) {
                 icon = icons.indexOf(entry.get(PhoneField::iconname));
