@@ -169,26 +169,25 @@ QList<std::pair<QString, QString>> IniDocument::sectionEntries(const Section &se
     return result;
 }
 
-std::optional<QString> IniDocument::value(const QString &section, const QString &key) const
+const IniDocument::Line *IniDocument::findLine(const QString &section, const QString &key) const
 {
     const Section *found = findSection(section);
     if (!found)
-        return std::nullopt;
+        return nullptr;
     const qsizetype at = findKey(*found, key);
-    if (at < 0)
-        return std::nullopt;
-    return found->lines[at].value;
+    return at < 0 ? nullptr : &found->lines[at];
+}
+
+std::optional<QString> IniDocument::value(const QString &section, const QString &key) const
+{
+    const Line *line = findLine(section, key);
+    return line ? std::optional(line->value) : std::nullopt;
 }
 
 std::optional<QString> IniDocument::keySpelling(const QString &section, const QString &key) const
 {
-    const Section *found = findSection(section);
-    if (!found)
-        return std::nullopt;
-    const qsizetype at = findKey(*found, key);
-    if (at < 0)
-        return std::nullopt;
-    return found->lines[at].key;
+    const Line *line = findLine(section, key);
+    return line ? std::optional(line->key) : std::nullopt;
 }
 
 void IniDocument::addSection(const QString &section)

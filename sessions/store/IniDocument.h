@@ -56,6 +56,7 @@ private:
     Section *findSection(const QString &name);
     const Section *findSection(const QString &name) const;
     static qsizetype findKey(const Section &section, const QString &key);
+    const Line *findLine(const QString &section, const QString &key) const;
     static QList<std::pair<QString, QString>> sectionEntries(const Section &section);
 
     QList<Line> m_preamble;
