@@ -111,7 +111,10 @@ void PhoneList::setUpView(QAbstractItemView *view)
     view->setItemDelegate(new HotTrackDelegate(view));
     view->setMouseTracking(true);
     view->setAttribute(Qt::WA_Hover);
-    view->viewport()->setCursor(Qt::PointingHandCursor);
+    // The hand only over an item.
+    connect(view, &QAbstractItemView::entered, view,
+        [view](const QModelIndex &) { view->viewport()->setCursor(Qt::PointingHandCursor); });
+    connect(view, &QAbstractItemView::viewportEntered, view, [view] { view->viewport()->unsetCursor(); });
     view->setContextMenuPolicy(Qt::CustomContextMenu);
     view->installEventFilter(this);
     connect(view, &QAbstractItemView::doubleClicked, this, &PhoneList::dialRequested);
