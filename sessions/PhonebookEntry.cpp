@@ -39,10 +39,10 @@ PhonebookEntry PhonebookEntry::newEntry()
 PhonebookEntry::PhonebookEntry(const StoreRecord &record)
     : StoreRecord(fields())
 {
-    // Records read from the phonebook have the same fields in the same order.
-    const StoreFields &theirs = record.fields();
+    const StoreFields &from = record.fields();
     for (qsizetype i = 0; i < fields().size(); ++i) {
-        const bool sameField = i < theirs.size() && theirs[i].name == fields()[i].name;
-        setValue(i, sameField ? record.value(i) : record.value(fields()[i].name));
+        const QString &name = fields()[i].name;
+        // A record of the phonebook's own fields needs no search by name.
+        setValue(i, record.value(i < from.size() && from[i].name == name ? i : record.indexOf(name)));
     }
 }

@@ -10,6 +10,7 @@ public:
     // The page describing what is new.
     static constexpr int whatIsNew = 24;
     static constexpr int waveSetup = 27;
+    static constexpr int phonebook = 19;
     static constexpr int terminalSettings = 20;
     static constexpr int startingSession = 30;
     static constexpr int keyboard = 31;

@@ -7,21 +7,8 @@ namespace {
 
 bool sameName(const QString &a, const QString &b)
 {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
-// Case folding, quick for the plain ASCII names files are made of.
-QString folded(const QString &name)
-{
-    QString result = name;
-    for (QChar &c : result) {
-        const char16_t u = c.unicode();
-        if (u >= 0x80)
-            return name.toCaseFolded();
-        if (u >= 'A' && u <= 'Z')
-            c = QChar(char16_t(u + ('a' - 'A')));
-    }
-    return result;
+    // Case folding here is per UTF-16 unit: names of other lengths never match.
+    return a.size() == b.size() && a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
 // "[name]" with anything after the last ']' ignored.
@@ -65,7 +52,7 @@ std::optional<IniDocument> IniDocument::parse(const QByteArray &bytes)
     for (const QString &raw : std::as_const(lines)) {
         const QString trimmed = raw.trimmed();
         if (const auto name = headerName(trimmed)) {
-            doc.m_sections.append(Section{raw, *name, {}, {}, false});
+            doc.m_sections.append(Section{raw, *name, {}});
             continue;
         }
         Line line{raw, {}, {}, false};
@@ -104,41 +91,32 @@ QByteArray IniDocument::serialize() const
 
 IniDocument::Section *IniDocument::findSection(const QString &name)
 {
-    return const_cast<Section *>(std::as_const(*this).findSection(name));
+    // Writing a record looks its section up once per field. Sections are
+    // only appended or removed (which forgets this), so the first of its
+    // name stays the first.
+    if (m_lastFound >= 0 && m_lastFound < m_sections.size() && sameName(m_sections[m_lastFound].name, name))
+        return &m_sections[m_lastFound];
+    for (qsizetype i = 0; i < m_sections.size(); ++i) {
+        if (sameName(m_sections[i].name, name)) {
+            m_lastFound = i;
+            return &m_sections[i];
+        }
+    }
+    return nullptr;
 }
 
-// Books of hundreds of records are read record by record: names are looked
-// up through hashes rather than by walking the file.
 const IniDocument::Section *IniDocument::findSection(const QString &name) const
 {
-    if (!m_sectionsIndexed) {
-        m_sectionIndex.clear();
-        // Backwards, so the first section of a name is the one kept.
-        for (qsizetype i = m_sections.size() - 1; i >= 0; --i)
-            m_sectionIndex.insert(folded(m_sections[i].name), i);
-        m_sectionsIndexed = true;
-    }
-    const auto found = m_sectionIndex.constFind(folded(name));
-    return found == m_sectionIndex.constEnd() ? nullptr : &m_sections[*found];
+    return const_cast<IniDocument *>(this)->findSection(name);
 }
 
 qsizetype IniDocument::findKey(const Section &section, const QString &key)
 {
-    return findFoldedKey(section, folded(key));
-}
-
-qsizetype IniDocument::findFoldedKey(const Section &section, const QString &foldedKey)
-{
-    if (!section.keysIndexed) {
-        section.keyLines.clear();
-        // Backwards, so the first entry of a key is the one kept.
-        for (qsizetype i = section.lines.size() - 1; i >= 0; --i) {
-            if (section.lines[i].isEntry)
-                section.keyLines.insert(folded(section.lines[i].key), i);
-        }
-        section.keysIndexed = true;
+    for (qsizetype i = 0; i < section.lines.size(); ++i) {
+        if (section.lines[i].isEntry && sameName(section.lines[i].key, key))
+            return i;
     }
-    return section.keyLines.value(foldedKey, -1);
+    return -1;
 }
 
 bool IniDocument::hasSection(const QString &section) const
@@ -156,18 +134,36 @@ QStringList IniDocument::keys(const QString &section) const
 
 QList<std::pair<QString, QString>> IniDocument::entries(const QString &section) const
 {
-    QList<std::pair<QString, QString>> result;
     const Section *found = findSection(section);
-    if (!found)
-        return result;
+    return found ? sectionEntries(*found) : QList<std::pair<QString, QString>>();
+}
+
+QHash<QString, QList<std::pair<QString, QString>>> IniDocument::allEntries() const
+{
+    QHash<QString, QList<std::pair<QString, QString>>> result;
+    for (const Section &section : m_sections) {
+        const QString folded = section.name.toCaseFolded();
+        if (result.contains(folded))
+            continue;
+        QList<std::pair<QString, QString>> &entries = result[folded];
+        for (const Line &line : section.lines)
+            if (line.isEntry)
+                entries.append({line.key, line.value});
+    }
+    return result;
+}
+
+QList<std::pair<QString, QString>> IniDocument::sectionEntries(const Section &section)
+{
+    QList<std::pair<QString, QString>> result;
     QSet<QString> seen;
-    for (const Line &line : found->lines) {
+    for (const Line &line : section.lines) {
         if (!line.isEntry)
             continue;
-        const QString key = folded(line.key);
-        if (seen.contains(key))
+        const QString folded = line.key.toCaseFolded();
+        if (seen.contains(folded))
             continue;
-        seen.insert(key);
+        seen.insert(folded);
         result.append({line.key, line.value});
     }
     return result;
@@ -176,7 +172,9 @@ QList<std::pair<QString, QString>> IniDocument::entries(const QString &section) 
 const IniDocument::Line *IniDocument::findLine(const QString &section, const QString &key) const
 {
     const Section *found = findSection(section);
-    const qsizetype at = found ? findKey(*found, key) : -1;
+    if (!found)
+        return nullptr;
+    const qsizetype at = findKey(*found, key);
     return at < 0 ? nullptr : &found->lines[at];
 }
 
@@ -186,20 +184,7 @@ std::optional<QString> IniDocument::value(const QString &section, const QString 
     return line ? std::optional(line->value) : std::nullopt;
 }
 
-QList<std::optional<QString>> IniDocument::values(const QString &section, const QStringList &foldedKeys) const
-{
-    QList<std::optional<QString>> result(foldedKeys.size());
-    const Section *found = findSection(section);
-    if (!found)
-        return result;
-    for (qsizetype i = 0; i < foldedKeys.size(); ++i) {
-        if (const qsizetype at = findFoldedKey(*found, foldedKeys[i]); at >= 0)
-            result[i] = found->lines[at].value;
-    }
-    return result;
-}
-
-std::optional<QString> IniDocument::keyName(const QString &section, const QString &key) const
+std::optional<QString> IniDocument::keySpelling(const QString &section, const QString &key) const
 {
     const Line *line = findLine(section, key);
     return line ? std::optional(line->key) : std::nullopt;
@@ -209,8 +194,7 @@ void IniDocument::addSection(const QString &section)
 {
     if (findSection(section))
         return;
-    m_sections.append(Section{QLatin1Char('[') + section + QLatin1Char(']'), section, {}, {}, false});
-    m_sectionsIndexed = false;
+    m_sections.append(Section{QLatin1Char('[') + section + QLatin1Char(']'), section, {}});
 }
 
 void IniDocument::setValue(const QString &section, const QString &key, const QString &value)
@@ -228,7 +212,6 @@ void IniDocument::setValue(const QString &section, const QString &key, const QSt
     while (at > 0 && found->lines[at - 1].text.trimmed().isEmpty())
         --at;
     found->lines.insert(at, Line{key + QLatin1Char('=') + value, key, value, true});
-    found->keysIndexed = false;
 }
 
 void IniDocument::removeKey(const QString &section, const QString &key)
@@ -237,11 +220,10 @@ void IniDocument::removeKey(const QString &section, const QString &key)
     if (!found)
         return;
     found->lines.removeIf([&](const Line &line) { return line.isEntry && sameName(line.key, key); });
-    found->keysIndexed = false;
 }
 
 void IniDocument::removeSection(const QString &section)
 {
+    m_lastFound = -1;
     m_sections.removeIf([&](const Section &s) { return sameName(s.name, section); });
-    m_sectionsIndexed = false;
 }

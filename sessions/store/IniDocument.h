@@ -24,13 +24,13 @@ public:
     // Keys of the section in file order.
     QStringList keys(const QString &section) const;
     std::optional<QString> value(const QString &section, const QString &key) const;
-    // The values of several keys, given case-folded, in their order; nothing
-    // for a key the section lacks.
-    QList<std::optional<QString>> values(const QString &section, const QStringList &foldedKeys) const;
-    // The key as the file spells it; nothing when the section has no such key.
-    std::optional<QString> keyName(const QString &section, const QString &key) const;
+    // The key as the file spells it.
+    std::optional<QString> keySpelling(const QString &section, const QString &key) const;
     // Keys and values of the section in file order (the first of a repeated key).
     QList<std::pair<QString, QString>> entries(const QString &section) const;
+    // Keys and values of every section (the first of a name) by case-folded
+    // section name, in file order with repeated keys kept: the first counts.
+    QHash<QString, QList<std::pair<QString, QString>>> allEntries() const;
 
     // Appends the section at the end and the key at the end of its section when new.
     void setValue(const QString &section, const QString &key, const QString &value);
@@ -51,22 +51,17 @@ private:
         QString header;
         QString name;
         QList<Line> lines;
-        // Case-folded key -> line of its first entry; built on first use,
-        // dropped when lines move.
-        mutable QHash<QString, qsizetype> keyLines;
-        mutable bool keysIndexed = false;
     };
 
     Section *findSection(const QString &name);
     const Section *findSection(const QString &name) const;
     static qsizetype findKey(const Section &section, const QString &key);
-    static qsizetype findFoldedKey(const Section &section, const QString &foldedKey);
     const Line *findLine(const QString &section, const QString &key) const;
+    static QList<std::pair<QString, QString>> sectionEntries(const Section &section);
 
     QList<Line> m_preamble;
     QList<Section> m_sections;
-    // Case-folded name -> index of its first section; built on first use.
-    mutable QHash<QString, qsizetype> m_sectionIndex;
-    mutable bool m_sectionsIndexed = false;
     QByteArray m_lineEnd = "\n";
+    // Index of the section found last.
+    qsizetype m_lastFound = -1;
 };

@@ -42,6 +42,8 @@ TRecordStore::TRecordStore(
         if (field.name.compare(keyField, Qt::CaseInsensitive) == 0)
             m_key = i;
         size += field.maxLength + 1;
+        m_fieldIndex.insert(field.name, i);
+        m_foldedFieldIndex.insert(field.name.toCaseFolded(), i);
     }
     if (m_key < 0)
         fail(StoreError::Code::FieldListEmpty,
@@ -226,35 +228,61 @@ bool TRecordStore::exists(const QString &name)
     return current().value(indexSection, oneLine(name)).has_value();
 }
 
-StoreRecord TRecordStore::read(const QString &name)
+TRecordStore::FieldValues TRecordStore::fieldValues(const QList<std::pair<QString, QString>> &entries) const
 {
-    StoreRecord record = emptyRecord();
-    read(name, record);
-    return record;
+    FieldValues values(m_fields.size());
+    for (const auto &[key, value] : entries) {
+        const auto exact = m_fieldIndex.constFind(key);
+        const qsizetype at
+            = exact != m_fieldIndex.constEnd() ? *exact : m_foldedFieldIndex.value(key.toCaseFolded(), -1);
+        if (at >= 0 && !values[at])
+            values[at] = value;
+    }
+    return values;
 }
 
 void TRecordStore::read(const QString &name, StoreRecord &record)
 {
     const IniDocument &doc = current();
     const QString key = oneLine(name);
-    const QString listedName = doc.keyName(indexSection, key).value_or(QString());
-    if (listedName.isEmpty())
+    const std::optional<QString> listedName = doc.keySpelling(indexSection, key);
+    if (!listedName)
         fail(StoreError::Code::RecordNotFound, QStringLiteral("No record %1").arg(name));
-    if (m_foldedFields.isEmpty()) {
-        for (const StoreField &field : m_fields)
-            m_foldedFields << field.name.toCaseFolded();
-    }
-    const QList<std::optional<QString>> stored = doc.values(key, m_foldedFields);
-    const QList<std::optional<QString>> defaults = doc.values(defaultsSection, m_foldedFields);
-    record = emptyRecord();
+    record
+        = recordFrom(*listedName, fieldValues(doc.entries(key)), fieldValues(doc.entries(defaultsSection)));
+}
+
+QList<StoreRecord> TRecordStore::readAll()
+{
+    const IniDocument &doc = current();
+    const QHash<QString, QList<std::pair<QString, QString>>> sections = doc.allEntries();
+    const FieldValues defaults = fieldValues(sections.value(defaultsSection.toCaseFolded()));
+    QList<StoreRecord> records;
+    for (const QString &name : doc.keys(indexSection))
+        records << recordFrom(name, fieldValues(sections.value(name.toCaseFolded())), defaults);
+    return records;
+}
+
+StoreRecord TRecordStore::recordFrom(
+    const QString &listedName, const FieldValues &stored, const FieldValues &defaults) const
+{
+    StoreRecord record = emptyRecord();
     for (qsizetype i = 0; i < m_fields.size(); ++i) {
         if (i == m_key) {
             record.setValue(i, listedName);
             continue;
         }
-        const QString text = stored[i] ? *stored[i] : defaults[i].value_or(QString());
+        const QString text = stored[i].value_or(defaults[i].value_or(QString()));
         record.setValue(i, text != listed ? text : QString());
     }
+    return record;
+}
+
+StoreRecord TRecordStore::read(const QString &name)
+{
+    StoreRecord record = emptyRecord();
+    read(name, record);
+    return record;
 }
 
 QString TRecordStore::checkedName(const StoreRecord &record) const
@@ -328,6 +356,23 @@ void TRecordStore::update(const QString &oldName, const StoreRecord &record)
         doc.removeSection(old);
         doc.setValue(indexSection, name, listed);
         writeRecord(doc, name, record);
+    });
+}
+
+void TRecordStore::updateInPlace(const QList<StoreRecord> &records)
+{
+    if (records.isEmpty())
+        return;
+    QStringList names;
+    for (const StoreRecord &record : records)
+        names << checkedName(record);
+    open();
+    modify([&](IniDocument &doc) {
+        for (qsizetype i = 0; i < records.size(); ++i) {
+            if (!doc.value(indexSection, names[i]))
+                fail(StoreError::Code::RecordNotFound, QStringLiteral("No record %1").arg(names[i]));
+            writeRecord(doc, names[i], records[i]);
+        }
     });
 }
 

@@ -5,7 +5,9 @@
 #include "sessions/store/StoreRecord.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <functional>
+#include <optional>
 
 // Records kept in a sectioned text file: section "Index" lists every record name
 // (value "#"), section "Defaults" holds "_Entries" (the count) and default
@@ -46,8 +48,13 @@ public:
     bool exists(const QString &name);
     StoreRecord read(const QString &name);
     void read(const QString &name, StoreRecord &record);
+    // Every record in the order of names(), read in one pass.
+    QList<StoreRecord> readAll();
     void add(const StoreRecord &record);
     void update(const QString &oldName, const StoreRecord &record);
+    // Rewrites several records in place under their own names with one write;
+    // fails, writing none, when one of them is not listed.
+    void updateInPlace(const QList<StoreRecord> &records);
     void remove(const QString &name);
 
     StoreRecord emptyRecord() const { return StoreRecord(m_fields); }
@@ -65,14 +72,22 @@ private:
     void writeRecord(IniDocument &doc, const QString &name, const StoreRecord &record) const;
     void setCount(IniDocument &doc) const;
     QString checkedName(const StoreRecord &record) const;
+    // The value a section's entries give each field, by field index; the
+    // first of a repeated key counts.
+    using FieldValues = QList<std::optional<QString>>;
+    FieldValues fieldValues(const QList<std::pair<QString, QString>> &entries) const;
+    // A record listed as listedName from its section's values, else the defaults'.
+    StoreRecord recordFrom(
+        const QString &listedName, const FieldValues &stored, const FieldValues &defaults) const;
     void refuseReserved(const QString &name) const;
     [[noreturn]] void fail(StoreError::Code code, const QString &message) const;
 
     QString m_fileName;
     StoreFields m_fields;
+    // Field index by name as spelled and by case-folded name.
+    QHash<QString, qsizetype> m_fieldIndex;
+    QHash<QString, qsizetype> m_foldedFieldIndex;
     qsizetype m_key = -1;
-    // The field names case-folded, for reading records.
-    QStringList m_foldedFields;
     QString m_fallbackDir;
     std::function<void(const QString &)> m_warn;
 

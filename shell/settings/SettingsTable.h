@@ -83,6 +83,8 @@ inline constexpr StringSetting Upload{"Upload", ""};
 inline constexpr StringSetting Download{"Download", ""};
 inline constexpr StringSetting ScriptDir{"ScriptDir", ""};
 inline constexpr StringSetting PhoneDir{"PhoneDir", ""};
+// The phonebook window's view: 0 report, 1 large icons.
+inline constexpr IntegerSetting PhoneView{"PhoneView", 0};
 inline constexpr StringSetting SoundDir{"SoundDir", ""};
 
 // Sounds; the file defaults lie in the sound folder.

@@ -123,6 +123,31 @@ private slots:
         QVERIFY(contents().contains("_Entries=0"));
     }
 
+    // Several records rewritten with one write; an unlisted one among them
+    // leaves the file as it was.
+    void updateInPlaceWritesAllOrNone()
+    {
+        auto store = phonebook();
+        store->add(entry(QStringLiteral("One"), QStringLiteral("1")));
+        store->add(entry(QStringLiteral("Two"), QStringLiteral("2")));
+        PhonebookEntry one = entry(QStringLiteral("ONE"), QStringLiteral("11"));
+        PhonebookEntry two = entry(QStringLiteral("Two"), QStringLiteral("22"));
+        store->updateInPlace({one, two});
+        QCOMPARE(store->names(), (QStringList{QStringLiteral("One"), QStringLiteral("Two")}));
+        QCOMPARE(
+            PhonebookEntry(store->read(QStringLiteral("one"))).get(PhoneField::Phone), QStringLiteral("11"));
+        QCOMPARE(
+            PhonebookEntry(store->read(QStringLiteral("two"))).get(PhoneField::Phone), QStringLiteral("22"));
+
+        const QByteArray before = contents();
+        one.set(PhoneField::Phone, QStringLiteral("111"));
+        QCOMPARE(codeOf([&] {
+            store->updateInPlace({one, entry(QStringLiteral("Three"))});
+        }),
+            StoreError::Code::RecordNotFound);
+        QCOMPARE(contents(), before);
+    }
+
     void missingRecords()
     {
         auto store = phonebook();
@@ -235,7 +260,7 @@ private slots:
         put("; my phonebook\r\n[index]\r\nFirst=#\r\n second = # "
             "\r\n\r\nThird=#\r\n\r\n[DEFAULTS]\r\n_entries=1\r\n"
             "Init=AT&F\r\nDialCmd=ATDP\r\n\r\n[First]\r\nPHONE=555-1234\r\ndialcmd=#\r\nColour=blue\r\n\r\n"
-            "[Second]\r\nwip=bbs.example.org\r\n\r\n[Extra]\r\nkeep=me\r\n");
+            "[Second]\r\nwip=bbs.example.org\r\nWIP=second.example.org\r\n\r\n[Extra]\r\nkeep=me\r\n");
         auto store = phonebook();
         QCOMPARE(store->names(), QStringList({"First", "second", "Third"}));
         QCOMPARE(store->count(), 3);
@@ -249,6 +274,8 @@ private slots:
         QCOMPARE(second.get(PhoneField::DialCmd), QStringLiteral("ATDP"));
         const PhonebookEntry third(store->read(QStringLiteral("Third")));
         QCOMPARE(third.get(PhoneField::Phone), QString());
+        // Read all at once, the same records.
+        QCOMPARE(store->readAll(), (QList<StoreRecord>{first, second, third}));
 
         PhonebookEntry changed = first;
         changed.set(PhoneField::Phone, QStringLiteral("555-9999"));
@@ -257,8 +284,8 @@ private slots:
             QByteArray(
                 "; my phonebook\r\n[index]\r\nFirst=#\r\n second = # \r\n\r\nThird=#\r\n\r\n[DEFAULTS]\r\n"
                 "_entries=3\r\nInit=AT&F\r\nDialCmd=ATDP\r\n\r\n[First]\r\nPHONE=555-9999\r\ndialcmd=#\r\n"
-                "Colour=blue\r\nInit=AT&F\r\n\r\n[Second]\r\nwip=bbs.example.org\r\n\r\n[Extra]\r\nkeep="
-                "me\r\n"));
+                "Colour=blue\r\nInit=AT&F\r\n\r\n[Second]\r\nwip=bbs.example.org\r\nWIP=second.example.org"
+                "\r\n\r\n[Extra]\r\nkeep=me\r\n"));
     }
 
     void valuesStayOnTheirLine()
