@@ -121,6 +121,7 @@ Application::Application(QObject *parent)
     wireTransfers();
     wireBinaryTransfers();
     wireScripts();
+    wirePhonebook(*forwarders_, *forwarders_, *forwarders_);
     script_.setPrompt(forwarders_.get());
 }
 

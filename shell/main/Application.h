@@ -27,6 +27,7 @@
 #include "sessions/SessionState.h"
 #include "sessions/TelnetFirewall.h"
 #include "sessions/store/RecordStore.h"
+#include "sessions/ui/QtEntryEditors.h"
 #include "sessions/ui/QtQuickConnectDialogs.h"
 #include "sessions/ui/TLookform.h"
 #include "shell/TLog.h"
@@ -103,6 +104,12 @@ public:
     // "Select comport" and "Comport parameters"; tests answer them instead.
     QuickConnectDialogs &quickConnectDialogs() { return *quickConnect_; }
     void setQuickConnectDialogs(QuickConnectDialogs *dialogs) { quickConnect_ = dialogs; }
+    // The phonebook's "Session properties" and "New FTP Connection"; tests
+    // answer them instead.
+    void setEntryEditors(EntryEditors *editors) { entryEditors_ = editors; }
+    // "&Connections" and the "#" button: the phonebook window, then the
+    // entries chosen there dialled.
+    void PhoneBook1Click();
     // Uploads, downloads and the automatic Zmodem start.
     TransferController &transfers() { return *transfers_; }
     // The protocol choice and "Send Files"; tests answer them instead.
@@ -145,6 +152,8 @@ private:
     void wireModem();
     void wireTransfers();
     void wireScripts();
+    // The dialogs' services go through the forwarders, so tests can answer them.
+    void wirePhonebook(QuickConnectDialogs &quickDialogs, UserPrompt &prompt, HelpService &help);
     void setScriptMenu(bool recording, bool running);
     void Edit1Click();
     void Record1Click();
@@ -214,6 +223,8 @@ private:
     TransferDialogs *transferDialogs_ = &qtTransferDialogs_;
     DocumentLauncher *documentLauncher_ = &launcher_;
     std::unique_ptr<TransferController> transfers_;
+    std::unique_ptr<QtEntryEditors> qtEntryEditors_;
+    EntryEditors *entryEditors_ = nullptr;
     TScript script_;
     std::unique_ptr<ScriptWindowLinks> scriptLinks_;
     ScriptRecorder recorder_;

@@ -9,6 +9,13 @@
 #include "shell/main/Application.h"
 #include "support/LinePeers.h"
 #include "support/PageText.h"
+#include "support/TelnetEntry.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTimer>
 
 #include <QProcess>
 #include <QSerialPort>
@@ -92,6 +99,36 @@ private slots:
         const QString kept = clock->text();
         QTest::qWait(1100);
         QCOMPARE(clock->text(), kept);
+    }
+
+    // "#" opens Sessions; Enter on the filter's single match dials it.
+    void dialFromPhonebook()
+    {
+        const QString home = QDir(qEnvironmentVariable("TARNEX_HOME")).absolutePath() + QLatin1Char('/');
+        QFile::remove(home + QStringLiteral("Phone.Dat"));
+        addTelnetEntry(home, QStringLiteral("Alpha Board"), host.serverPort());
+        addTelnetEntry(home, QStringLiteral("Beta Board"), 9);
+        Application application;
+        application.setPrompt(&prompt);
+        QSignalSpy started(&application, &Application::startupFinished);
+        application.start({});
+        QTRY_COMPARE_WITH_TIMEOUT(started.size(), 1, 20000);
+        QString shown;
+        QTimer::singleShot(0, this, [&shown] {
+            QWidget *sessions = QApplication::activeModalWidget();
+            QVERIFY(sessions);
+            shown = sessions->windowTitle();
+            auto *filter = sessions->findChild<QLineEdit *>(QStringLiteral("filter"));
+            QTest::keyClicks(filter, QStringLiteral("alpha"));
+            QTest::keyClick(filter, Qt::Key_Return);
+        });
+        application.window().button(QStringLiteral("btnDial"))->click();
+        QCOMPARE(shown, QStringLiteral("Sessions"));
+        QCOMPARE(application.state().currentSessionName(), QStringLiteral("Alpha Board"));
+        QTRY_VERIFY_WITH_TIMEOUT(peer != nullptr, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(application.state().online(), 20000);
+        QVERIFY(prompt.texts().isEmpty());
+        application.closeWithoutAsking();
     }
 
     void hostLeaves()
