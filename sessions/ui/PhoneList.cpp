@@ -86,9 +86,10 @@ PhoneList::PhoneList(QWidget *parent)
     icons_->setMovement(QListView::Static);
     icons_->setResizeMode(QListView::Adjust);
     icons_->setIconSize(QSize(iconSize, iconSize));
-    icons_->setGridSize(QSize(iconCell, iconCell * 2 / 3));
+    // Room for a name on two lines under its icon; longer ones lose their middle.
+    icons_->setGridSize(QSize(iconCell, iconSize + 3 * icons_->fontMetrics().height()));
     icons_->setWordWrap(true);
-    icons_->setUniformItemSizes(true);
+    icons_->setTextElideMode(Qt::ElideMiddle);
     setUpView(icons_);
 
     views_->addWidget(details_);
