@@ -3,12 +3,14 @@
 //   phonebook_window_bench [runs]   (default 10)
 // "old" entries carry only an icon number, so each opening also writes their
 // icon file names back (the file is written anew before each run); "current"
-// entries already have them. Prints the median and the slowest run of each.
+// entries already have them. Then typing one character into the filter and
+// clearing it. Prints the median and the slowest run of each.
 #include "support/PhonebookRig.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLineEdit>
 
 #include <algorithm>
 #include <cstdio>
@@ -51,6 +53,26 @@ double openOnce(PhonebookRig &rig)
     }
 }
 
+// Typing one character into the filter and taking it out again, each until
+// the list is repainted.
+QList<double> filterTimes(PhonebookRig &rig)
+{
+    auto window = rig.window();
+    window->show();
+    QApplication::processEvents();
+    auto *filter = window->findChild<QLineEdit *>(QStringLiteral("filter"));
+    QList<double> times;
+    for (const QString &text : {QStringLiteral("9"), QString()}) {
+        QElapsedTimer timer;
+        timer.start();
+        filter->setText(text);
+        QApplication::processEvents();
+        times << double(timer.nsecsElapsed()) / 1e6;
+    }
+    window->reject();
+    return times;
+}
+
 void report(const char *what, QList<double> times)
 {
     std::sort(times.begin(), times.end());
@@ -80,11 +102,19 @@ int main(int argc, char *argv[])
         }
         if (rig.phonebook.count() != entries || !rig.prompt.shown().isEmpty())
             return 1;
-        for (int run = 0; run < runs; ++run)
+        QList<double> narrowTimes;
+        QList<double> widenTimes;
+        for (int run = 0; run < runs; ++run) {
             currentTimes << openOnce(rig);
+            const QList<double> filtered = filterTimes(rig);
+            narrowTimes << filtered.first();
+            widenTimes << filtered.last();
+        }
         std::printf("%d entries\n", entries);
         report("  old (icons named)", oldTimes);
         report("  current", currentTimes);
+        report("  filter narrowed", narrowTimes);
+        report("  filter cleared", widenTimes);
     }
     return 0;
 }
