@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
@@ -165,7 +166,7 @@ void TPhoneNum::FindClick()
 {
     FileRequest request;
     request.caption = QStringLiteral("Open");
-    const QString current = script_->text();
+    const QString current = scriptPath();
     request.folder = !current.isEmpty() && QFileInfo::exists(current) ? current : services_.scriptDir();
     request.filter = QStringLiteral("Script files (*.scr);;Any file (*)");
     const QStringList chosen = services_.prompt.chooseFiles(request);
@@ -182,9 +183,17 @@ void TPhoneNum::NewClick()
         script_->setText(*saved);
 }
 
+QString TPhoneNum::scriptPath() const
+{
+    // A relative name is in the script folder, as when the script starts.
+    const QString name = script_->text();
+    return name.isEmpty() || !QFileInfo(name).isRelative() ? name
+                                                           : QDir(services_.scriptDir()).filePath(name);
+}
+
 void TPhoneNum::EditClick()
 {
-    const QString file = script_->text();
+    const QString file = scriptPath();
     if (!QFileInfo::exists(file)) {
         services_.prompt.warning(QStringLiteral("Script does not exist"));
         return;

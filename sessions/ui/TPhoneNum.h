@@ -49,6 +49,8 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    // The startup script's file.
+    QString scriptPath() const;
     QWidget *buildConnection();
     QWidget *buildSerial();
     QWidget *buildTcp();

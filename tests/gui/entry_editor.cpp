@@ -428,6 +428,9 @@ private slots:
             << existing << "btnNew" << false << QStringList{again} << QStringList{} << existing;
         QTest::newRow("edit existing")
             << existing << "btnEdit" << false << QStringList{} << QStringList{existing} << "/saved.scr";
+        QTest::newRow("edit a name in the script folder")
+            << "logon.scr"
+            << "btnEdit" << false << QStringList{} << QStringList{existing} << "/saved.scr";
         QTest::newRow("edit missing")
             << "/no/such.scr"
             << "btnEdit" << false << QStringList{"Script does not exist"} << QStringList{} << "/no/such.scr";
