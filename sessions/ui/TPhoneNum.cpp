@@ -288,6 +288,7 @@ void TPhoneNum::enterPressed(QObject *watched)
         next = client_;
     else if (watched == client_)
         next = server_;
+    // As by Tab: an edit reached this way has its text selected, so typing replaces it.
     if (next)
-        next->setFocus();
+        next->setFocus(Qt::TabFocusReason);
 }

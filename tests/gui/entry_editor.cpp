@@ -532,6 +532,9 @@ private slots:
             start->setFocus();
             QTest::keyClick(start, Qt::Key_Return);
             focused = QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+            // An edit reached with Enter has its text selected, so typing replaces it.
+            if (auto *edit = qobject_cast<QLineEdit *>(QApplication::focusWidget()); edit && edit != start)
+                QCOMPARE(edit->selectedText(), edit->text());
             stillOpen = editor->isVisible();
             press(editor, "cancel");
         }));
