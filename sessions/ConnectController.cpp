@@ -7,6 +7,7 @@
 #include "comms/modem/Modem.h"
 #include "comms/telephony/TapiLine.h"
 #include "comms/transfer/ProtocolEngine.h"
+#include "sessions/EntryEditorFields.h"
 #include "sessions/LoggingOptions.h"
 #include "sessions/SessionState.h"
 #include "shell/MainView.h"
@@ -134,11 +135,7 @@ void ConnectController::DoDialer()
     QString key = entry.get(PhoneField::Key);
     if (key.isEmpty())
         key = QStringLiteral("ANSI");
-    bool numeric = false;
-    int term = entry.get(PhoneField::Term).toInt(&numeric);
-    if (!numeric)
-        term = 1;
-    emit emulationsChosen(key, term);
+    emit emulationsChosen(key, numberOr(entry.get(PhoneField::Term), 1));
 
     if (entry.get(PhoneField::Contype) == QLatin1String("0")) {
         const bool answer = entry.get(PhoneField::AA) == QLatin1String("1");

@@ -5,6 +5,7 @@
 #include "comms/line/ComportLink.h"
 #include "comms/transfer/ProtocolEngine.h"
 #include "extras/Directories.h"
+#include "sessions/EntryEditorFields.h"
 #include "sessions/SessionState.h"
 #include "shell/DocumentLauncher.h"
 #include "shell/MainView.h"
@@ -55,9 +56,7 @@ ProtocolType TransferController::chooseProtocol()
     if (direct) {
         preselected = parts_.settings.read(Setting::DefaultP);
     } else {
-        bool isNumber = false;
-        const int number = state.currentEntry().get(PhoneField::Protocol).trimmed().toInt(&isNumber);
-        preselected = (isNumber ? number : 1) - 1;
+        preselected = numberOr(state.currentEntry().get(PhoneField::Protocol), 1) - 1;
     }
     if (preselected < 0 || preselected >= int(ProtocolType::BPlus))
         preselected = -1;
